@@ -1,0 +1,139 @@
+// Reading MSHX1 meshes (see mesh_library.h).
+#include "anim/mesh_library.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "world/diagnostics.h"
+#include "world/errors.h"
+#include "world/text.h"
+
+namespace sim {
+namespace {
+
+class LineSource {
+ public:
+  LineSource(const std::string &text, const std::string &file) : in_(text), file_(file) {}
+  // The next non-empty line with its comment removed; false at the end of the text.
+  bool next(std::string &line) {
+    std::string raw;
+    while (std::getline(in_, raw)) {
+      n_++;
+      line = trim(raw.substr(0, raw.find(';')));
+      if (!line.empty()) return true;
+    }
+    return false;
+  }
+  std::string expect(const char *what) {
+    std::string l;
+    if (!next(l)) fail(std::string("unexpected end of file, expected ") + what);
+    return l;
+  }
+  [[noreturn]] void fail(const std::string &msg) { throw InputError(at(file_, n_, msg)); }
+
+ private:
+  std::istringstream in_;
+  std::string file_;
+  int n_ = 0;
+};
+
+bool keyword(const std::string &line, const char *key, std::string &rest) {
+  std::string k = line.substr(0, line.find_first_of(" \t"));
+  if (!equalsNoCase(k, key)) return false;
+  rest = trim(line.substr(k.size()));
+  return true;
+}
+
+int count(LineSource &src, const std::string &rest, const char *what) {
+  double d;
+  if (!parseNumber(rest, d) || d < 0 || d != static_cast<int>(d)) src.fail(std::string(what) + ": expected a count");
+  return static_cast<int>(d);
+}
+
+}  // namespace
+
+Mesh parseMesh(const std::string &text, const std::string &fileName) {
+  Mesh m;
+  m.file = fileName;
+  LineSource src(text, fileName);
+  std::string line = src.expect("MSHX1");
+  if (!equalsNoCase(line, "MSHX1")) src.fail("expected MSHX1");
+  std::string rest;
+  line = src.expect("GROUPS");
+  if (!keyword(line, "GROUPS", rest)) src.fail("expected GROUPS");
+  int ngroups = count(src, rest, "GROUPS");
+  std::vector<double> nums;
+  for (int g = 0; g < ngroups; g++) {
+    MeshGroup grp;
+    bool normals = true;
+    for (;;) {
+      line = src.expect("GEOM");
+      if (keyword(line, "GEOM", rest)) break;
+      if (keyword(line, "LABEL", rest)) grp.label = rest;
+      else if (keyword(line, "NONORMAL", rest)) normals = false;
+      else if (!keyword(line, "MATERIAL", rest) && !keyword(line, "TEXTURE", rest) &&
+               !keyword(line, "TEXWRAP", rest) && !keyword(line, "FLAG", rest) && !keyword(line, "ZBIAS", rest))
+        src.fail("unexpected line in group " + std::to_string(g) + ": \"" + line + "\"");
+    }
+    if (!parseNumbers(rest, nums) || nums.size() < 2 || nums[0] < 0 || nums[1] < 0)
+      src.fail("GEOM: expected vertex and triangle counts");
+    int nv = static_cast<int>(nums[0]), nt = static_cast<int>(nums[1]);
+    for (int i = 0; i < nv; i++) {
+      if (!parseNumbers(src.expect("a vertex"), nums) || nums.size() < 3) src.fail("vertex: expected x y z");
+      grp.vertices.push_back(_V(nums[0], nums[1], nums[2]));
+      if (normals && nums.size() >= 6) grp.normals.push_back(_V(nums[3], nums[4], nums[5]));
+    }
+    for (int i = 0; i < nt; i++) {
+      if (!parseNumbers(src.expect("a triangle"), nums) || nums.size() != 3) src.fail("triangle: expected i j k");
+      std::array<int, 3> t;
+      for (int k = 0; k < 3; k++) {
+        if (nums[k] < 0 || nums[k] >= nv || nums[k] != static_cast<int>(nums[k]))
+          src.fail("triangle: vertex index out of range");
+        t[k] = static_cast<int>(nums[k]);
+      }
+      grp.triangles.push_back(t);
+    }
+    m.groups.push_back(std::move(grp));
+  }
+  if (src.next(line)) {
+    if (keyword(line, "MATERIALS", rest)) {
+      int nm = count(src, rest, "MATERIALS");
+      for (int i = 0; i < nm; i++) m.materials.push_back(src.expect("a material name"));
+      for (int i = 0; i < nm; i++)
+        for (int k = 0; k < 5; k++) src.expect("a material line");
+      if (src.next(line) && keyword(line, "TEXTURES", rest)) {
+        int nt = count(src, rest, "TEXTURES");
+        for (int i = 0; i < nt; i++) m.textures.push_back(src.expect("a texture name"));
+      }
+    }
+  }
+  return m;
+}
+
+const Mesh *MeshLibrary::request(const std::string &name) {
+  auto it = meshes_.find(name);
+  if (it != meshes_.end()) return it->second.get();
+  std::filesystem::path file = fileOf(name);
+  std::unique_ptr<Mesh> mesh;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    diag_.note("mesh " + name, "file " + file.string() + " not found; the vessel has no visual for it");
+  } else {
+    std::stringstream ss;
+    ss << in.rdbuf();
+    try {
+      mesh = std::make_unique<Mesh>(parseMesh(ss.str(), file.string()));
+      mesh->name = name;
+    } catch (const InputError &e) {
+      diag_.note("mesh " + name, std::string(e.what()) + "; the vessel has no visual for it");
+    }
+  }
+  return meshes_.emplace(name, std::move(mesh)).first->second.get();
+}
+
+const Mesh *MeshLibrary::find(const std::string &name) const {
+  auto it = meshes_.find(name);
+  return it == meshes_.end() ? nullptr : it->second.get();
+}
+
+}  // namespace sim

@@ -1,0 +1,44 @@
+// The command line of simhost (a contract: tests and users rely on it).
+//
+//   simhost run [SCENARIO] [options]
+// SCENARIO is a .scn path or a name under Scenarios/ (default: the bundled booster recovery).
+// Bad arguments give a message naming the option and exit status 2.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "world/world.h"
+
+namespace sim {
+
+constexpr const char *kDefaultScenario = "Booster recovery";
+
+struct RunOptions {
+  std::string scenario = kDefaultScenario;
+  std::filesystem::path root;     // empty: the bundled data
+  std::filesystem::path modules;  // empty: beside the program
+  double dt = 0.02;
+  std::optional<double> until;
+  std::string focus;
+  std::vector<KeyEvent> events;
+  std::vector<std::string> inputs;
+  std::filesystem::path save, hud, hudPng, log, report;
+  int hudWidth = 1024, hudHeight = 768;
+  double logEvery = 0.1;
+  std::optional<WindSpec> wind;
+};
+
+// Parses argv into opts. Returns -1 to go on, or the exit status to stop with (0 after --help,
+// 2 after an error, whose message has been written to err).
+int parseCommandLine(int argc, char **argv, RunOptions &opts, std::string &out, std::string &err);
+
+// Parsers of the option values (also used by tests); false with a message on error.
+bool parseKeyEvent(const std::string &spec, KeyEvent &e, std::string &error);
+bool parseCodeEvent(const std::string &spec, KeyEvent &e, std::string &error);
+bool parseWind(const std::string &spec, WindSpec &w, std::string &error);
+bool parseSize(const std::string &spec, int &w, int &h, std::string &error);
+
+}  // namespace sim

@@ -1,0 +1,141 @@
+// simhost run (see run.h).
+#include "app/run.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "app/report.h"
+#include "io/flight_log.h"
+#include "io/hud.h"
+#include "vessel/vessel.h"
+#include "world/errors.h"
+
+namespace sim {
+
+std::filesystem::path resolveScenario(const std::string &scenario, const std::filesystem::path &root) {
+  std::filesystem::path p(scenario);
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(p, ec)) return p;
+  std::filesystem::path named = root / "Scenarios" / p;
+  if (std::filesystem::is_regular_file(named, ec)) return named;
+  named += ".scn";
+  if (std::filesystem::is_regular_file(named, ec)) return named;
+  throw InputError("scenario \"" + scenario + "\": no such file, and none under " + (root / "Scenarios").string());
+}
+
+namespace {
+
+const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
+  if (o.until) return w.simTime() >= *o.until - 1e-9 ? "until" : nullptr;
+  if (!focus) return w.simTime() >= 3600.0 - 1e-9 ? "time limit" : nullptr;
+  if (focus->st.crashed) return "crashed";
+  if (focus->landed()) return "landed";
+  if (w.simTime() >= 3600.0 - 1e-9) return "time limit";
+  return nullptr;
+}
+
+void finish(World &w, const RunOptions &o, const std::string &scenario, const std::string &reason, std::ostream &out) {
+  Vessel *focus = w.focus();
+  if (focus && !o.hud.empty()) writeHudText(drawHud(*focus, o.hudWidth, o.hudHeight), o.hud);
+  if (focus && !o.hudPng.empty()) writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, o.hudPng);
+  if (!o.save.empty()) w.saveScenario(o.save);
+  nlohmann::json report = runReport(w, scenario, reason);
+  if (!o.report.empty()) {
+    std::ofstream r(o.report, std::ios::trunc);
+    if (!r) throw RunError(o.report.string() + ": cannot write the report");
+    r << report.dump(2) << "\n";
+  }
+  out << summaryText(report);
+}
+
+}  // namespace
+
+int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, std::ostream &err) {
+  std::unique_ptr<World> world;
+  std::unique_ptr<FlightLog> log;
+  std::string scenarioName = o.scenario;
+  try {
+    WorldSettings s;
+    s.dataRoot = o.root.empty() ? d.dataRoot : o.root;
+    s.modulesDir = o.modules.empty() ? d.modulesDir : o.modules;
+    s.dt = o.dt;
+    if (!std::filesystem::is_directory(s.dataRoot / "Config"))
+      throw InputError("--root: " + s.dataRoot.string() + " holds no Config/ folder");
+    std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
+    scenarioName = file.stem().string();
+    world = std::make_unique<World>(s);
+    world->loadScenario(file);
+    if (o.wind) world->wind = *o.wind;
+    if (!o.focus.empty()) {
+      Vessel *f = world->findVessel(o.focus);
+      if (!f) throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + file.string());
+      world->setFocus(f);
+    }
+    for (const KeyEvent &e : o.events) world->queueKey(e);
+    for (const std::string &a : o.inputs) world->queueInputAnswer(a);
+    for (const auto &v : world->vessels()) v->stateChanged();
+    if (Vessel *f = world->focus())
+      if (VESSEL2 *cb = f->callbacks()) cb->clbkLoadGenericCockpit();
+    if (!o.log.empty()) log = std::make_unique<FlightLog>(o.log, o.logEvery);
+  } catch (const InputError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 2;
+  } catch (const RunError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 1;
+  }
+  World &w = *world;
+  bool progress = isatty(STDOUT_FILENO);
+  try {
+    if (log && w.focus()) log->sample(w, *w.focus());
+    const char *reason;
+    long long lastReport = -1;
+    while (!(reason = endReason(w, w.focus(), o))) {
+      w.step();
+      if (log && w.focus()) log->sample(w, *w.focus());
+      if (progress && w.focus() && static_cast<long long>(w.simTime()) / 10 != lastReport) {
+        lastReport = static_cast<long long>(w.simTime()) / 10;
+        const Vessel &f = *w.focus();
+        out << "\r  t " << static_cast<int>(w.simTime()) << " s  alt " << static_cast<long long>(f.sp.alt) << " m  speed "
+            << static_cast<long long>(f.sp.groundspeed) << " m/s   " << std::flush;
+      }
+    }
+    if (progress) out << "\r" << std::string(60, ' ') << "\r";
+    finish(w, o, scenarioName, reason, out);
+  } catch (const RunError &e) {
+    err << "simhost: " << e.what() << "\n";
+    log.reset();
+    try {
+      finish(w, o, scenarioName, "failed", out);
+    } catch (const std::exception &) {
+    }
+    return 1;
+  } catch (const InputError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 2;
+  }
+  const Diagnostics &diag = w.diagnostics();
+  if (diag.refusedCount() > 0) {
+    err << "simhost: " << diag.refusedCount() << " interface call(s) refused:\n";
+    int shown = 0;
+    for (const Diagnostics::Entry &e : diag.entries())
+      if (e.text.find("refused") != std::string::npos && shown++ < 5) err << "  " << e.text << " (x" << e.count << ")\n";
+  }
+  return 0;
+}
+
+int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
+  RunOptions o;
+  std::string out, err;
+  int status = parseCommandLine(argc, argv, o, out, err);
+  std::cout << out;
+  std::cerr << err;
+  if (status >= 0) return status;
+  return runSimulation(o, defaults, std::cout, std::cerr);
+}
+
+}  // namespace sim

@@ -1,0 +1,34 @@
+// The CSV flight log of one vessel: one row at the start and then one per interval, with the
+// units in the column names (m, deg, m/s, deg/s, kg, Pa). Rows are formatted on the stack and
+// written through the stream's own buffer: logging allocates nothing per step.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+class Vessel;
+
+namespace sim {
+
+class World;
+
+class FlightLog {
+ public:
+  FlightLog(const std::filesystem::path &file, double interval);
+  ~FlightLog();
+  FlightLog(const FlightLog &) = delete;
+  FlightLog &operator=(const FlightLog &) = delete;
+  // Writes a row for v if one is due at the world's present time (always the first time).
+  void sample(const World &w, Vessel &v);
+  void row(const World &w, Vessel &v);
+
+ private:
+  void header(const Vessel &v);
+  std::FILE *out_ = nullptr;
+  double interval_;
+  long long nextRow_ = 0;  // index of the next row due (row k at time k * interval)
+  bool headerWritten_ = false;
+};
+
+}  // namespace sim

@@ -1,0 +1,52 @@
+// Recording and writing the head-up display (see hud.h).
+#include "io/hud.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "vessel/vessel.h"
+#include "world/errors.h"
+
+namespace sim {
+
+DWORD RecordingSketchpad::SetTextColor(DWORD col) {
+  DWORD previous = colour_;
+  colour_ = col;
+  colourCalls.push_back(col);
+  return previous;
+}
+
+bool RecordingSketchpad::Text(int x, int y, const char *str, int len) {
+  if (!str) return false;
+  if (len < 0) len = static_cast<int>(std::strlen(str));
+  texts.push_back({x, y, colour_, std::string(str, static_cast<size_t>(len))});
+  return true;
+}
+
+HUDPAINTSPEC hudPaintSpec(int W, int H) {
+  HUDPAINTSPEC h;
+  h.W = W, h.H = H, h.CX = W / 2, h.CY = H / 2;
+  h.Scale = H / (2.0 * std::tan(20.0 * RAD)) * RAD;  // pixels per degree with a 40-degree field
+  h.Markersize = H / 50;
+  return h;
+}
+
+std::vector<HudText> drawHud(Vessel &v, int W, int H) {
+  RecordingSketchpad skp;
+  HUDPAINTSPEC hps = hudPaintSpec(W, H);
+  if (VESSEL3 *cb = v.callbacks3()) cb->clbkDrawHUD(HUD_SURFACE, &hps, &skp);
+  return skp.texts;
+}
+
+void writeHudText(const std::vector<HudText> &hud, const std::filesystem::path &file) {
+  std::ofstream o(file, std::ios::binary | std::ios::trunc);
+  if (!o) throw RunError(file.string() + ": cannot write the head-up display");
+  for (const HudText &t : hud) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%d %d 0x%06X ", t.x, t.y, static_cast<unsigned>(t.colour & 0xFFFFFF));
+    o << head << t.text << "\n";
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,53 @@
+// Vessel modules: shared libraries loaded with dlopen (RTLD_NOW | RTLD_LOCAL).
+//
+// A module must export ovcInit, ovcExit, ModuleDate and GetModuleVersion; all four are looked up
+// before anything is called. Loading runs the module's glue, which calls the core's InitLib; the
+// core records the module's build date (Date2Int of ModuleDate) and interface version.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OrbiterAPI.h"
+
+namespace sim {
+
+class Module {
+ public:
+  std::string name;
+  std::filesystem::path path;
+  void *handle = nullptr;
+  VESSEL *(*ovcInit)(OBJHANDLE, int) = nullptr;
+  void (*ovcExit)(VESSEL *) = nullptr;
+  char *(*moduleDate)() = nullptr;
+  int (*getModuleVersion)() = nullptr;
+  int apiVersion = 0;  // GetModuleVersion at load
+  int buildDate = 0;   // Date2Int(ModuleDate()) at load
+};
+
+class ModuleRegistry {
+ public:
+  explicit ModuleRegistry(std::filesystem::path dir) : dir_(std::move(dir)) {}
+  ~ModuleRegistry();  // unloads in reverse order of loading
+  ModuleRegistry(const ModuleRegistry &) = delete;
+  ModuleRegistry &operator=(const ModuleRegistry &) = delete;
+  // The module NAME (dir/NAME.so), loaded on first use; throws InputError naming the file.
+  Module &load(const std::string &name);
+  const std::filesystem::path &dir() const { return dir_; }
+
+ private:
+  std::filesystem::path dir_;
+  std::vector<std::unique_ptr<Module>> modules_;
+};
+
+// Records of InitLib calls (for tests of the module glue).
+struct InitLibRecord {
+  void *handle;
+  std::string file;
+};
+const std::vector<InitLibRecord> &initLibCalls();
+int date2IntCalls();  // how often Date2Int has run
+
+}  // namespace sim

@@ -1,0 +1,69 @@
+// Vessel classes and their generic configuration items (see vessel_class.h).
+#include "loader/vessel_class.h"
+
+#include <sstream>
+
+#include "vessel/vessel.h"
+#include "world/errors.h"
+#include "world/text.h"
+
+namespace sim {
+
+const VesselClass &ClassRegistry::get(const std::string &name) {
+  std::string key = lowerCase(name);
+  auto it = classes_.find(key);
+  if (it != classes_.end()) return *it->second;
+  if (name.empty() || name.find_first_of("/\\") != std::string::npos)
+    throw InputError("invalid vessel class name \"" + name + "\"");
+  std::filesystem::path file = root_ / "Config" / "Vessels" / (name + ".cfg");
+  if (!std::filesystem::exists(file)) {
+    // Class names are case-insensitive; find the file whatever its case.
+    std::error_code ec;
+    for (auto &e : std::filesystem::directory_iterator(root_ / "Config" / "Vessels", ec))
+      if (equalsNoCase(e.path().filename().string(), name + ".cfg")) file = e.path();
+  }
+  if (!std::filesystem::exists(file))
+    throw InputError("unknown vessel class \"" + name + "\": no file " + file.string());
+  auto cls = std::make_unique<VesselClass>();
+  cls->name = name;
+  cls->cfgPath = file;
+  cls->cfg = ConfigFile::read(file);
+  cls->cfg.text("Module", cls->moduleName);
+  std::string className;
+  if (cls->cfg.text("ClassName", className) && !className.empty()) cls->name = className;
+  return *classes_.emplace(key, std::move(cls)).first->second;
+}
+
+void applyClassItems(Vessel &v, const VesselClass &cls) {
+  const ConfigFile &c = cls.cfg;
+  double d;
+  std::vector<double> n;
+  VESSEL *i = v.intf;
+  if (c.number("Size", d)) i->SetSize(d);
+  if (c.number("Mass", d)) i->SetEmptyMass(d);
+  if (c.numbers("PMI", n, 3)) i->SetPMI(_V(n[0], n[1], n[2]));
+  if (c.numbers("CrossSections", n, 3)) i->SetCrossSections(_V(n[0], n[1], n[2]));
+  if (c.numbers("RotDrag", n, 3)) i->SetRotDrag(_V(n[0], n[1], n[2]));
+  std::string mesh;
+  if (c.text("MeshName", mesh) && !mesh.empty()) i->AddMesh(mesh.c_str());
+  if (c.numbers("TouchdownPoints", n, 9))
+    i->SetTouchdownPoints(_V(n[0], n[1], n[2]), _V(n[3], n[4], n[5]), _V(n[6], n[7], n[8]));
+  if (const ConfigFile::Block *b = c.block("ATTACHMENT")) {
+    for (const SourceLine &l : b->lines) {
+      std::istringstream in(trimScenarioLine(l.text));
+      std::string kind, id;
+      double x[9];
+      if (!(in >> kind)) continue;
+      for (double &xi : x)
+        if (!(in >> xi) || !std::isfinite(xi))
+          throw InputError(at(c.file(), l.number, "attachment: expected P|C and nine numbers"));
+      in >> id;
+      bool toParent = equalsNoCase(kind, "P");
+      if (!toParent && !equalsNoCase(kind, "C"))
+        throw InputError(at(c.file(), l.number, "attachment: expected P or C, got \"" + kind + "\""));
+      i->CreateAttachment(toParent, _V(x[0], x[1], x[2]), _V(x[3], x[4], x[5]), _V(x[6], x[7], x[8]), id.c_str());
+    }
+  }
+}
+
+}  // namespace sim

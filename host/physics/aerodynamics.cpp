@@ -1,0 +1,163 @@
+// Aerodynamic forces and moments of one step, as the simulator computes them.
+//
+// a = airspeed vector in vessel axes, q = rho |a|^2 / 2, d = -a / |a| (drag direction).
+// Airfoil model (the vessel has at least one airfoil; skipped entirely while a.z = 0):
+//   vertical lift l = unit(0, a.z, -a.y), horizontal lift s = unit(a.z, 0, -a.x)
+//   aoa = atan2(-a.y, a.z), slip = atan2(-a.x, a.z), Re = rho |a| c / 1.7894e-5
+//   LIFT_VERTICAL   F = (l cl + d cd) q S at ref, torque F x ref, plus cm q S c about x
+//   LIFT_HORIZONTAL F = (s cl + d cd) q S at ref, torque F x ref, plus cm q S c about y
+//   S = 0 uses the projected cross-section |d.z| Cz + |d.y| Cy (vertical) or |d.z| Cz + |d.x| Cz
+//   control surface of level L: lift -L area q dCl along l (XPOS), -l (XNEG), s (YPOS), -s (YNEG)
+//   and drag |L| area q along d, at ref; variable drag element: d (*drag) factor q at ref
+//   rotational damping per axis: -min(q' Cy rd_i, I_i m / dt) w_i with q' = rho (|a| + 30)^2 / 2
+// Legacy model (no airfoil):
+//   lift Cl(aoa) q Cy along l, induced drag lift Cl / (aspect effectiveness)
+//   parasite drag q (0.5 Cx CWx |u.x| + 0.5 Cy CWy |u.y| + 0.5 Cz CWz+ |u.z|), u = a / |a|
+//   moments  pitch -size m rho |a| Cy sin(aoa - trim_scale trim) pitch_scale,
+//            yaw   -size m rho |a| Cx sin(atan2(a.x, a.z)) yaw_scale,
+//            damping -size m rho w_i rd_i (limited like the airfoil model's)
+// The drag scalar (airfoils and drag elements, not control surfaces) is what GetDragVector gives.
+// Control surfaces move towards clamp(permanent + transient, -1, 1) at 1/delay per second.
+#include <algorithm>
+
+#include "physics/forces.h"
+#include "vessel/vessel.h"
+
+namespace sim {
+namespace {
+
+constexpr double kViscosity = 1.7894e-5;  // [kg/(m s)]
+
+VECTOR3 unitOrZero(const VECTOR3 &v) {
+  double l = length(v);
+  return l > 0 ? v / l : _V(0, 0, 0);
+}
+
+void dampRotation(Vessel &v, double dt, double coeff_x, double coeff_y, double coeff_z, ForceBuild &fb) {
+  const VECTOR3 &w = v.st.omega;
+  const VECTOR3 &I = v.def.pmi;
+  double m = fb.mass;
+  fb.torque_V.x -= std::min(coeff_x, I.x * m / dt) * w.x;
+  fb.torque_V.y -= std::min(coeff_y, I.y * m / dt) * w.y;
+  fb.torque_V.z -= std::min(coeff_z, I.z * m / dt) * w.z;
+}
+
+void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
+  const SurfaceParams &sp = v.sp;
+  const VECTOR3 &a = sp.airVel_V;
+  if (a.z == 0) return;
+  double speed = length(a), rho = sp.atm.density, q = sp.dynPressure;
+  const VECTOR3 &cs = v.def.crossSections;
+  VECTOR3 d = a / -speed;
+  VECTOR3 l = unitOrZero(_V(0, a.z, -a.y));
+  VECTOR3 s = unitOrZero(_V(a.z, 0, -a.x));
+  double aoa = std::atan2(-a.y, a.z), slip = std::atan2(-a.x, a.z);
+  for (const AirfoilDef &af : v.def.airfoils) {
+    bool vertical = af.align == LIFT_VERTICAL;
+    double area = af.area > 0 ? af.area
+                              : std::fabs(d.z) * cs.z + (vertical ? std::fabs(d.y) * cs.y : std::fabs(d.x) * cs.z);
+    double re = rho * speed * af.chord / kViscosity;
+    double angle = vertical ? aoa : slip;
+    double cl = 0, cm = 0, cd = 0;
+    if (af.cfx)
+      af.cfx(v.intf, angle, sp.mach, re, af.context, &cl, &cm, &cd);
+    else
+      af.cf(angle, sp.mach, re, &cl, &cm, &cd);
+    if (!std::isfinite(cl) || !std::isfinite(cm) || !std::isfinite(cd)) {
+      v.refuse("airfoil coefficient function", "non-finite coefficient");
+      continue;
+    }
+    VECTOR3 liftDir = vertical ? l : s;
+    VECTOR3 lift = liftDir * (cl * q * area);
+    VECTOR3 F = lift + d * (cd * q * area);
+    fb.force_V += F;
+    fb.torque_V += crossp(F, af.ref);
+    if (vertical)
+      fb.torque_V.x += cm * q * area * af.chord;
+    else
+      fb.torque_V.y += cm * q * area * af.chord;
+    fb.drag += cd * q * area;
+    fb.lift_V += lift;
+  }
+  for (const ControlSurfaceDef &c : v.def.controlSurfaces) {
+    double level = v.st.controls[c.type].current;
+    if (level == 0) continue;
+    VECTOR3 dir = c.axis == AIRCTRL_AXIS_XPOS   ? l
+                  : c.axis == AIRCTRL_AXIS_XNEG ? -l
+                  : c.axis == AIRCTRL_AXIS_YPOS ? s
+                                                : -s;
+    VECTOR3 F = dir * (-level * c.area * q * c.dCl) + d * (std::fabs(level) * c.area * q);
+    fb.force_V += F;
+    fb.torque_V += crossp(F, c.ref);
+  }
+  for (const DragElementDef &e : v.def.dragElements) {
+    double drag = *e.drag * e.factor * q;
+    if (!std::isfinite(drag)) continue;
+    VECTOR3 F = d * drag;
+    fb.force_V += F;
+    fb.torque_V += crossp(F, e.ref);
+    fb.drag += drag;
+  }
+  double qd = 0.5 * rho * (speed + 30.0) * (speed + 30.0) * cs.y;
+  const VECTOR3 &rd = v.def.rotDrag;
+  dampRotation(v, dt, qd * rd.x, qd * rd.y, qd * rd.z, fb);
+}
+
+void legacyModel(Vessel &v, double dt, ForceBuild &fb) {
+  const SurfaceParams &sp = v.sp;
+  const VECTOR3 &a = sp.airVel_V;
+  double speed = length(a);
+  if (speed == 0) return;
+  const LegacyAeroDef &lg = v.def.legacy;
+  const VECTOR3 &cs = v.def.crossSections;
+  double rho = sp.atm.density, q = sp.dynPressure, m = fb.mass, size = v.def.size;
+  VECTOR3 u = a / speed, d = -u;
+  VECTOR3 l = unitOrZero(_V(0, a.z, -a.y));
+  double aoa = std::atan2(-a.y, a.z);
+  double drag = q * (0.5 * cs.x * lg.cwX * std::fabs(u.x) + 0.5 * cs.y * lg.cwY * std::fabs(u.y) +
+                     0.5 * cs.z * lg.cwZPos * std::fabs(u.z));
+  double cl = lg.lift ? lg.lift(aoa) : 0.0;
+  if (!std::isfinite(cl)) {
+    v.refuse("lift coefficient function", "non-finite coefficient");
+    cl = 0;
+  }
+  if (cl != 0) {
+    double lift = cl * q * cs.y;
+    fb.force_V += l * lift;
+    fb.lift_V += l * lift;
+    drag += lift * cl / (lg.wingAspect * lg.wingEffectiveness);
+  }
+  fb.force_V += d * drag;
+  fb.drag += drag;
+  double trim = v.st.controls[AIRCTRL_ELEVATORTRIM].current;
+  fb.torque_V.x -= size * m * rho * speed * cs.y * std::sin(aoa - lg.trimScale * trim) * lg.pitchMomentScale;
+  fb.torque_V.y -= size * m * rho * speed * cs.x * std::sin(std::atan2(a.x, a.z)) * lg.yawMomentScale;
+  double k = size * m * rho;
+  const VECTOR3 &rd = v.def.rotDrag;
+  dampRotation(v, dt, k * rd.x, k * rd.y, k * rd.z, fb);
+}
+
+}  // namespace
+
+void moveControlSurfaces(Vessel &v, double dt) {
+  for (ControlSurfaceState &c : v.st.controls) {
+    double target = std::clamp(c.permanent + c.transient, -1.0, 1.0);
+    if (c.delay <= 0) {
+      c.current = target;
+      continue;
+    }
+    double step = dt / c.delay;
+    c.current = std::clamp(target, c.current - step, c.current + step);
+  }
+}
+
+void buildAerodynamics(Vessel &v, double dt, ForceBuild &fb) {
+  if (!v.sp.inAtmosphere || v.landed()) return;
+  if (!v.def.airfoils.empty())
+    airfoilModel(v, dt, fb);
+  else
+    legacyModel(v, dt, fb);
+  fb.lift = length(fb.lift_V);
+}
+
+}  // namespace sim

@@ -1,0 +1,118 @@
+// Ground contact (see contact.h).
+#include "physics/contact.h"
+
+#include <algorithm>
+
+#include "vessel/vessel.h"
+#include "world/body.h"
+
+namespace sim {
+namespace {
+
+// Effective inverse mass [1/kg] of a point at lever r_V for a force along e_V (vessel axes).
+double inverseMass(const Vessel &v, const VECTOR3 &r_V, const VECTOR3 &e_V, double mass) {
+  VECTOR3 c = crossp(r_V, e_V);
+  const VECTOR3 &I = v.def.pmi;
+  return (1.0 + c.x * c.x / I.x + c.y * c.y / I.y + c.z * c.z / I.z) / mass;
+}
+
+double frictionScale(double speed) { return speed < 10.0 ? std::sqrt(0.1 * speed) : 1.0; }
+
+}  // namespace
+
+double lowestTouchdownHeight(const Vessel &v, const ContactState &s, const CelestialBody &b) {
+  double lowest = 1e30;
+  for (const TOUCHDOWNVTX &p : v.def.touchdown.points)
+    lowest = std::min(lowest, length(s.r + mul(s.R, p.pos)) - b.meanRadius);
+  return lowest;
+}
+
+double lowestTouchdownHeight(const Vessel &v) {
+  const CelestialBody *b = v.sp.ref;
+  if (!b) return 1e30;
+  ContactState s;
+  s.r = v.st.frame == b ? v.st.rpos : v.globalPos() - b->now().pos;
+  s.R = v.st.R;
+  return lowestTouchdownHeight(v, s, *b);
+}
+
+void contactForces(const Vessel &v, const ContactState &s, const CelestialBody &b, double mass, double h,
+                   ContactForces &out) {
+  out = ContactForces{};
+  const std::vector<TOUCHDOWNVTX> &td = v.def.touchdown.points;
+  if (td.size() < 3) return;
+  int n_c = 0;
+  for (const TOUCHDOWNVTX &p : td)
+    if (length(s.r + mul(s.R, p.pos)) < b.meanRadius) n_c++;
+  if (n_c == 0) return;
+  VECTOR3 spin_G = mul(b.now().R_GP, _V(0, b.rotationRate(), 0));
+  VECTOR3 lng_G = mul(s.R, td[0].pos - (td[1].pos + td[2].pos) * 0.5);
+  for (size_t i = 0; i < td.size(); i++) {
+    const TOUCHDOWNVTX &p = td[i];
+    VECTOR3 lever_G = mul(s.R, p.pos);
+    VECTOR3 pr = s.r + lever_G;
+    double dist = length(pr);
+    double height = dist - b.meanRadius;
+    if (height >= 0) continue;
+    VECTOR3 n = pr / dist;
+    out.deepest = std::max(out.deepest, -height);
+    double depth = std::min(-height, 1.0);
+    VECTOR3 vel = s.u + mul(s.R, crossp(p.pos, s.w)) - crossp(pr, spin_G);
+    double vn = dotp(vel, n);
+    double normal = std::max(0.0, p.stiffness * depth - p.damping * vn);
+    double base = std::min(depth, 0.1) * p.stiffness;
+    VECTOR3 el = lng_G - n * dotp(lng_G, n);
+    double ll = length(el);
+    el = ll > 1e-12 ? el / ll : (std::fabs(n.x) < 0.9 ? unit(crossp(n, _V(1, 0, 0))) : unit(crossp(n, _V(0, 1, 0))));
+    VECTOR3 es = crossp(n, el);
+    VECTOR3 F = n * normal;
+    double mus[2] = {i < 3 ? p.mu_lng : p.mu, p.mu};
+    const VECTOR3 *dirs[2] = {&el, &es};
+    for (int k = 0; k < 2; k++) {
+      double vd = dotp(vel, *dirs[k]);
+      double f = mus[k] * base * frictionScale(std::fabs(vd));
+      double w = inverseMass(v, p.pos, tmul(s.R, *dirs[k]), mass);
+      f = std::min(f, std::fabs(vd) / (h * w * n_c));
+      F += *dirs[k] * (vd > 0 ? -f : f);
+    }
+    out.force_G += F;
+    out.torque_V += crossp(tmul(s.R, F), p.pos);
+    out.contacts++;
+  }
+}
+
+double contactSubstep(const Vessel &v, const MATRIX3 &R, const VECTOR3 &up_G, double mass, double dt) {
+  double h = dt;
+  VECTOR3 up_V = tmul(R, up_G);
+  for (const TOUCHDOWNVTX &p : v.def.touchdown.points) {
+    double w = inverseMass(v, p.pos, up_V, mass);
+    if (p.damping > 0) h = std::min(h, 0.25 / (p.damping * w));
+    if (p.stiffness > 0) h = std::min(h, 0.2 / std::sqrt(p.stiffness * w));
+  }
+  return h;
+}
+
+}  // namespace sim
+
+#include "vessel/placement.h"
+
+namespace sim {
+
+void updateLandedState(Vessel &v, double dt) {
+  if (v.landed() || v.st.parentLink.parent) return;
+  const CelestialBody *b = v.sp.ref;
+  if (!b || v.fb.thrusting || lowestTouchdownHeight(v) > 1e-3) {
+    v.st.stillTime = 0;
+    return;
+  }
+  VECTOR3 spin_V = tmul(v.st.R, mul(b->now().R_GP, _V(0, b->rotationRate(), 0)));
+  bool still = length(v.sp.groundVel_G) < 1e-4 && length(v.st.omega - spin_V) < 1e-4;
+  v.st.stillTime = still ? v.st.stillTime + dt : 0.0;
+  if (v.st.stillTime < kLandedRestTime - 1e-9) return;
+  const MATRIX3 &R_GP = b->now().R_GP;
+  VECTOR3 r = v.st.frame == b ? v.st.rpos : v.globalPos() - b->now().pos;
+  setLandedPose(v, *b, tmul(R_GP, r), mul(transp(R_GP), v.st.R));
+  v.stateChanged();
+}
+
+}  // namespace sim

@@ -1,0 +1,27 @@
+// The force build of one step (see forces.h): navigation-mode overrides first, then thrust (which
+// consumes the overrides), then control surfaces and aerodynamics. A landed vessel that produces
+// thrust is released into free flight; an attached child has no forces of its own.
+#include "physics/forces.h"
+
+#include "physics/navmodes.h"
+#include "vessel/vessel.h"
+
+namespace sim {
+
+void buildForces(Vessel &v, double dt) {
+  ForceBuild &fb = v.fb;
+  fb = ForceBuild{};
+  if (v.st.parentLink.parent) {
+    for (ThrusterState &t : v.st.thrusters) t.override_ = 0;
+    fb.mass = v.mass();
+    return;
+  }
+  if (!v.landed()) applyNavmodes(v, dt);
+  buildThrust(v, dt, fb);
+  fb.mass = v.mass();
+  moveControlSurfaces(v, dt);
+  buildAerodynamics(v, dt, fb);
+  if (fb.thrusting && v.landed()) v.releaseFromGround();
+}
+
+}  // namespace sim

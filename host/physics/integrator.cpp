@@ -1,0 +1,115 @@
+// Integration of a free vessel over one step (see integrator.h).
+#include "physics/integrator.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "physics/contact.h"
+#include "vessel/vessel.h"
+#include "world/world.h"
+
+namespace sim {
+namespace {
+
+const double kMaxRate = 100.0 * PI;  // [rad/s]
+
+struct Derivative {
+  VECTOR3 dr, du;
+  Quat dq;
+  VECTOR3 dw;
+};
+
+VECTOR3 angularAcceleration(const Vessel &v, const VECTOR3 &tau_V, double m, const VECTOR3 &w) {
+  const VECTOR3 &I = v.def.pmi;
+  return _V((tau_V.x / m - (I.y - I.z) * w.y * w.z) / I.x, (tau_V.y / m - (I.z - I.x) * w.z * w.x) / I.y,
+            (tau_V.z / m - (I.x - I.y) * w.x * w.y) / I.z);
+}
+
+Quat qadd(const Quat &q, const Quat &d, double h) { return {q.w + d.w * h, q.x + d.x * h, q.y + d.y * h, q.z + d.z * h}; }
+
+void capRate(VECTOR3 &w) {
+  double l = length(w);
+  if (l > kMaxRate) w *= kMaxRate / l;
+}
+
+void rungeKutta(World &world, Vessel &v, double dt, const StepBodies &b) {
+  const CelestialBody *F = v.st.frame;
+  const ForceBuild &fb = v.fb;
+  double m = fb.mass;
+  auto deriv = [&](const std::vector<BodyKinematics> &k, const VECTOR3 &r, const VECTOR3 &u, const Quat &q,
+                   const VECTOR3 &w) {
+    Derivative d;
+    d.dr = u;
+    d.du = world.gravityRel(F, r, k) + mul(quatToMatrix(q), fb.force_V) / m;
+    d.dq = quatRate(q, w);
+    d.dw = angularAcceleration(v, fb.torque_V, m, w);
+    return d;
+  };
+  VECTOR3 r = v.st.rpos, u = v.st.rvel, w = v.st.omega;
+  Quat q = v.st.q;
+  double h2 = 0.5 * dt;
+  Derivative k1 = deriv(*b.k0, r, u, q, w);
+  Derivative k2 = deriv(*b.kh, r + k1.dr * h2, u + k1.du * h2, qadd(q, k1.dq, h2), w + k1.dw * h2);
+  Derivative k3 = deriv(*b.kh, r + k2.dr * h2, u + k2.du * h2, qadd(q, k2.dq, h2), w + k2.dw * h2);
+  Derivative k4 = deriv(*b.k1, r + k3.dr * dt, u + k3.du * dt, qadd(q, k3.dq, dt), w + k3.dw * dt);
+  double s = dt / 6.0;
+  v.st.rpos = r + (k1.dr + (k2.dr + k3.dr) * 2.0 + k4.dr) * s;
+  v.st.rvel = u + (k1.du + (k2.du + k3.du) * 2.0 + k4.du) * s;
+  Quat dq{k1.dq.w + 2 * (k2.dq.w + k3.dq.w) + k4.dq.w, k1.dq.x + 2 * (k2.dq.x + k3.dq.x) + k4.dq.x,
+          k1.dq.y + 2 * (k2.dq.y + k3.dq.y) + k4.dq.y, k1.dq.z + 2 * (k2.dq.z + k3.dq.z) + k4.dq.z};
+  v.setAttitude(qadd(q, dq, s));
+  v.st.omega = w + (k1.dw + (k2.dw + k3.dw) * 2.0 + k4.dw) * s;
+  capRate(v.st.omega);
+}
+
+// Would a touchdown point reach the ground during this step?
+bool nearGround(const Vessel &v, const CelestialBody &b, double dt) {
+  if (v.def.touchdown.points.empty()) return false;
+  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega};
+  double h = lowestTouchdownHeight(v, s, b);
+  double radial = dotp(v.st.rvel, v.st.rpos) / length(v.st.rpos);
+  double reach = v.def.size;  // a point can swing by the vessel's size when it turns
+  return h < 2.0 * std::fabs(radial) * dt + 0.5 + std::min(reach, length(v.st.omega) * reach * dt);
+}
+
+void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b) {
+  const CelestialBody &body = *v.st.frame;
+  const ForceBuild &fb = v.fb;
+  double m = fb.mass;
+  double h = contactSubstep(v, v.st.R, unit(v.st.rpos), m, dt);
+  int n = std::clamp(static_cast<int>(std::ceil(dt / h - 1e-9)), 1, 4000);
+  h = dt / n;
+  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega};
+  Quat q = v.st.q;
+  ContactForces c;
+  for (int i = 0; i < n; i++) {
+    contactForces(v, s, body, m, h, c);
+    if (c.deepest >= 1.0) v.st.crashed = true;
+    VECTOR3 a = world.gravityRel(&body, s.r, *b.k0) + (mul(s.R, fb.force_V) + c.force_G) / m;
+    VECTOR3 alpha = angularAcceleration(v, fb.torque_V + c.torque_V, m, s.w);
+    s.u += a * h;
+    s.w += alpha * h;
+    capRate(s.w);
+    s.r += s.u * h;
+    q = qnormalised(qadd(q, quatRate(q, s.w), h));
+    s.R = quatToMatrix(q);
+  }
+  v.st.rpos = s.r;
+  v.st.rvel = s.u;
+  v.setAttitude(q);
+  v.st.omega = s.w;
+}
+
+}  // namespace
+
+void integrateVessel(World &world, Vessel &v, double dt, const StepBodies &bodies) {
+  const CelestialBody *surface = v.sp.ref;
+  if (surface && v.st.frame != surface && v.sp.alt < 10.0 * v.def.size + 1000.0) v.rebase(surface);
+  if (surface && v.st.frame == surface && nearGround(v, *surface, dt)) {
+    contactSteps(world, v, dt, bodies);
+  } else {
+    rungeKutta(world, v, dt, bodies);
+  }
+}
+
+}  // namespace sim

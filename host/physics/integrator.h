@@ -1,0 +1,30 @@
+// Integration of a free vessel over one step, with the forces of the step's force build fixed in
+// vessel axes.
+//
+// State relative to the frame body F (global axes): position r, velocity u, attitude q (vessel ->
+// global), angular velocity w (vessel axes). Equations:
+//   dr/dt = u,  du/dt = g_F(r, t) + R(q) F_V / m
+//   dq/dt = q (0, -w) / 2   (the simulator's sense of w, frames.h)
+//   dw_x/dt = (tau_x / m - (I_y - I_z) w_y w_z) / I_x   and cyclically (I mass-normalised)
+// Free flight: classic fourth-order Runge-Kutta over dt, bodies evaluated at t0, t0 + dt/2, t0 + dt.
+// Ground contact (a touchdown point within reach of the ground during the step): semi-implicit
+// Euler sub-steps short enough for the stiffest point (contact.h), contact forces re-evaluated at
+// every sub-step. |w| is capped at 100 pi rad/s.
+#pragma once
+
+#include <vector>
+
+class Vessel;
+
+namespace sim {
+
+class World;
+struct BodyKinematics;
+
+struct StepBodies {
+  const std::vector<BodyKinematics> *k0, *kh, *k1;  // at t0, t0 + dt/2, t0 + dt
+};
+
+void integrateVessel(World &w, Vessel &v, double dt, const StepBodies &bodies);
+
+}  // namespace sim

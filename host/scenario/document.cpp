@@ -1,0 +1,167 @@
+// Reading scenario files (see document.h).
+#include "scenario/document.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "world/errors.h"
+#include "world/text.h"
+
+namespace sim {
+namespace {
+
+std::string upper(std::string s) {
+  for (char &c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void readEnvironment(ScenarioDocument &d, const ScenarioSection &s) {
+  for (const SourceLine &l : s.lines) {
+    std::string line = trimScenarioLine(l.text);
+    std::istringstream in(line);
+    std::string key;
+    in >> key;
+    std::string rest;
+    std::getline(in, rest);
+    rest = trim(rest);
+    if (equalsNoCase(key, "System")) {
+      d.system = rest;
+    } else if (equalsNoCase(key, "Date")) {
+      std::istringstream r(rest);
+      std::string kind, value;
+      r >> kind >> value;
+      double x;
+      if (!parseNumber(value, x)) throw InputError(at(d.file, l.number, "Date: expected MJD or JD and a number"));
+      if (equalsNoCase(kind, "MJD"))
+        d.mjd = x;
+      else if (equalsNoCase(kind, "JD"))
+        d.mjd = x - 2400000.5;
+      else
+        throw InputError(at(d.file, l.number, "Date: expected MJD or JD, got \"" + kind + "\""));
+    } else if (equalsNoCase(key, "Wind")) {
+      std::vector<double> n;
+      if (!parseNumbers(rest, n) || n.size() != 2 || n[0] < 0)
+        throw InputError(at(d.file, l.number, "Wind: expected SPEED (m/s, not negative) and FROM-DIRECTION (deg)"));
+      d.hasWind = true;
+      d.windSpeed = n[0];
+      d.windFromDeg = n[1];
+    }
+  }
+}
+
+void readFocus(ScenarioDocument &d, const ScenarioSection &s) {
+  for (const SourceLine &l : s.lines) {
+    std::string line = trimScenarioLine(l.text);
+    std::istringstream in(line);
+    std::string key;
+    in >> key;
+    std::string rest;
+    std::getline(in, rest);
+    if (equalsNoCase(key, "Ship")) d.focus = trim(rest), d.focusLine = l.number;
+  }
+}
+
+}  // namespace
+
+ScenarioDocument ScenarioDocument::read(const std::filesystem::path &file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw InputError(file.string() + ": cannot open scenario file");
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return parse(ss.str(), file.string());
+}
+
+ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::string &fileName) {
+  ScenarioDocument d;
+  d.file = fileName;
+  std::vector<SourceLine> lines;
+  {
+    std::istringstream in(text);
+    std::string raw;
+    int n = 0;
+    while (std::getline(in, raw)) {
+      if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+      lines.push_back({++n, raw});
+    }
+  }
+  size_t i = 0;
+  while (i < lines.size()) {
+    std::string t = trimScenarioLine(lines[i].text);
+    std::string u = upper(t);
+    if (u.rfind("BEGIN_", 0) != 0) {
+      if (!t.empty() && d.sections.empty()) {
+        d.header.push_back(lines[i].text);
+      } else if (!t.empty()) {
+        throw InputError(at(fileName, lines[i].number, "unexpected line outside a section: \"" + t + "\""));
+      } else if (d.sections.empty()) {
+        d.header.push_back(lines[i].text);
+      }
+      i++;
+      continue;
+    }
+    std::string name = u.substr(6);
+    size_t sp = name.find_first_of(" \t");
+    if (sp != std::string::npos) name = name.substr(0, sp);  // e.g. "BEGIN_MFD Left"
+    ScenarioSection s{name, lines[i].number, {}};
+    std::string begin = lines[i].text;
+    s.lines.push_back({0, begin});  // the BEGIN line itself, verbatim (index 0)
+    std::string end = "END_" + name;
+    i++;
+    bool closed = false;
+    if (name == "SHIPS") {
+      while (i < lines.size()) {
+        std::string l = trimScenarioLine(lines[i].text);
+        if (equalsNoCase(l, end)) {
+          closed = true;
+          i++;
+          break;
+        }
+        if (l.empty()) {
+          i++;
+          continue;
+        }
+        ShipBlock ship;
+        ship.line = lines[i].number;
+        size_t colon = l.find(':');
+        ship.name = colon == std::string::npos ? l : l.substr(0, colon);
+        ship.className = colon == std::string::npos ? l : l.substr(colon + 1);
+        if (ship.name.empty() || ship.className.empty())
+          throw InputError(at(fileName, ship.line, "vessel line needs NAME or NAME:CLASS"));
+        if (ship.name != trim(ship.name) || ship.className != trim(ship.className))
+          throw InputError(at(fileName, ship.line, "no blanks allowed around ':' in \"" + l + "\""));
+        i++;
+        bool ended = false;
+        while (i < lines.size()) {
+          std::string bl = trimScenarioLine(lines[i].text);
+          if (equalsNoCase(bl, "END")) {
+            ended = true;
+            i++;
+            break;
+          }
+          if (equalsNoCase(bl, end)) break;
+          ship.lines.push_back(lines[i]);
+          i++;
+        }
+        if (!ended) throw InputError(at(fileName, ship.line, "vessel \"" + ship.name + "\" has no END line"));
+        d.ships.push_back(std::move(ship));
+      }
+    } else {
+      while (i < lines.size()) {
+        if (equalsNoCase(trimScenarioLine(lines[i].text), end)) {
+          closed = true;
+          i++;
+          break;
+        }
+        s.lines.push_back(lines[i]);
+        i++;
+      }
+    }
+    if (!closed) throw InputError(at(fileName, s.line, "BEGIN_" + name + " without " + end));
+    if (name == "ENVIRONMENT") readEnvironment(d, s);
+    if (name == "FOCUS") readFocus(d, s);
+    d.sections.push_back(std::move(s));
+  }
+  return d;
+}
+
+}  // namespace sim

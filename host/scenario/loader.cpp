@@ -1,0 +1,159 @@
+// Loading a scenario into the world and writing the world back as a scenario.
+//
+// Loading follows the simulator: every vessel is created (ovcInit, clbkSetClassCaps), reads its
+// block (clbkLoadStateEx; the standard lines through the default parser) and then gets the state
+// it parsed; once all exist, the ATTACHED links are made, then clbkPostCreation runs for each.
+// A parsed state starts with every tank empty and every thruster at level 0 (VS_FUELRESET,
+// VS_THRUSTRESET), as in the simulator. Saving writes to a temporary file and renames it, so an
+// existing file is never left truncated.
+#include <cstdio>
+#include <fstream>
+
+#include "scenario/document.h"
+#include "scenario/status_lines.h"
+#include "scenario/streams.h"
+#include "physics/attachments.h"
+#include "vessel/vessel.h"
+#include "world/errors.h"
+#include "world/text.h"
+#include "world/world.h"
+
+namespace sim {
+
+void World::loadScenario(const std::filesystem::path &file) {
+  scenario_ = std::make_unique<ScenarioDocument>(ScenarioDocument::read(file));
+  ScenarioDocument &doc = *scenario_;
+  if (!equalsNoCase(doc.system, "Sol")) throw InputError(doc.file + ": unknown system \"" + doc.system + "\"");
+  setStartMjd(doc.mjd);
+  if (doc.hasWind) wind = {doc.windSpeed, doc.windFromDeg * RAD};
+
+  struct Pending {
+    Vessel *vessel;
+    const ShipBlock *ship;
+    SpawnExtension ext;
+  };
+  std::vector<Pending> pending;
+  for (const ShipBlock &ship : doc.ships) {
+    Vessel *v;
+    try {
+      v = &makeVessel(ship.name, ship.className);
+    } catch (const InputError &e) {
+      throw InputError(at(doc.file, ship.line, e.what()));
+    }
+    VesselSpawn spawn;
+    spawn.vs.flag = VS_FUELRESET | VS_THRUSTRESET;
+    ScenarioReader reader(doc.file, ship.lines);
+    {
+      SpawnScope scope(spawn, &reader);
+      if (VESSEL2 *cb = v->callbacks()) {
+        cb->clbkLoadStateEx(reader.handle(), &spawn.vs);
+      } else {
+        char *line;
+        while (reader.next(line)) parseStandardLine(*v, line, spawn.vs);
+      }
+      std::string err = diagnostics().takeInputError();
+      if (!err.empty()) throw InputError(err);
+      v->applyStatus(spawn.vs, &spawn);
+    }
+    pending.push_back({v, &ship, spawn.ext});
+  }
+  for (const Pending &p : pending) {
+    if (!p.ext.attached) continue;
+    Vessel *parent = findVessel(p.ext.attachParent);
+    if (!parent)
+      throw InputError(at(doc.file, p.ship->line, "ATTACHED: no vessel named \"" + p.ext.attachParent + "\""));
+    int pr = attachmentRecord(*parent, false, p.ext.attachParentIndex);
+    int cr = attachmentRecord(*p.vessel, true, p.ext.attachOwnIndex);
+    if (pr < 0 || cr < 0)
+      throw InputError(at(doc.file, p.ship->line, "ATTACHED: attachment index out of range"));
+    if (!attach(*parent, pr, *p.vessel, cr))
+      throw InputError(at(doc.file, p.ship->line, "ATTACHED: the attachment point is taken"));
+  }
+  if (!doc.focus.empty()) {
+    Vessel *f = findVessel(doc.focus);
+    if (!f) throw InputError(at(doc.file, doc.focusLine, "focus: no vessel named \"" + doc.focus + "\""));
+    focus_ = f;
+  } else if (!vessels_.empty()) {
+    focus_ = vessels_.front().get();
+  }
+  for (const Pending &p : pending)
+    if (VESSEL2 *cb = p.vessel->callbacks()) cb->clbkPostCreation();
+}
+
+std::string World::scenarioText() {
+  std::string out;
+  ScenarioWriter writer(out);
+  auto environment = [&] {
+    char buf[128];
+    out += "BEGIN_ENVIRONMENT\n  System Sol\n";
+    std::snprintf(buf, sizeof buf, "  Date MJD %0.10f\n", mjd());
+    out += buf;
+    if (wind.speed > 0) {
+      std::snprintf(buf, sizeof buf, "  Wind %0.3f %0.3f\n", wind.speed, wind.fromDir * DEG);
+      out += buf;
+    }
+    out += "END_ENVIRONMENT\n";
+  };
+  auto focus = [&] {
+    if (focus_) out += "BEGIN_FOCUS\n  Ship " + focus_->name() + "\nEND_FOCUS\n";
+  };
+  auto ships = [&] {
+    out += "BEGIN_SHIPS\n";
+    for (auto &vp : vessels_) {
+      Vessel &v = *vp;
+      out += v.name() + ":" + v.className() + "\n";
+      if (VESSEL2 *cb = v.callbacks())
+        cb->clbkSaveState(writer.handle());
+      else
+        writeStandardLines(v, writer.handle());
+      out += "END\n";
+    }
+    out += "END_SHIPS\n";
+  };
+  bool env = false, foc = false, shp = false;
+  if (scenario_) {
+    for (const std::string &h : scenario_->header) out += h + "\n";
+    for (const ScenarioSection &s : scenario_->sections) {
+      if (s.name == "ENVIRONMENT") {
+        environment();
+        env = true;
+      } else if (s.name == "FOCUS") {
+        focus();
+        foc = true;
+      } else if (s.name == "SHIPS") {
+        ships();
+        shp = true;
+      } else {
+        for (const SourceLine &l : s.lines) out += l.text + "\n";
+        out += "END_" + s.name + "\n";
+      }
+      out += "\n";
+    }
+  }
+  if (!env) environment(), out += "\n";
+  if (!foc && focus_) focus(), out += "\n";
+  if (!shp) ships();
+  while (out.size() >= 2 && out[out.size() - 1] == '\n' && out[out.size() - 2] == '\n') out.pop_back();
+  return out;
+}
+
+void World::saveScenario(const std::filesystem::path &file) {
+  std::string text = scenarioText();
+  std::filesystem::path tmp = file;
+  tmp += ".tmp";
+  {
+    std::ofstream o(tmp, std::ios::binary | std::ios::trunc);
+    if (!o) throw RunError(tmp.string() + ": cannot write the scenario");
+    o << text;
+    o.close();
+    if (!o) throw RunError(tmp.string() + ": writing the scenario failed");
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, file, ec);
+  if (ec) {
+    std::filesystem::remove(tmp, ec);
+    throw RunError(file.string() + ": cannot replace the scenario file");
+  }
+}
+
+}  // namespace sim

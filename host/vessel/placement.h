@@ -1,0 +1,17 @@
+// Landed poses: a vessel frozen to the rotating surface of a planet.
+#pragma once
+
+#include "OrbiterAPI.h"
+
+class Vessel;
+
+namespace sim {
+
+class CelestialBody;
+
+// Freezes v to body b at planet-local position pos_P [m] with attitude R_PV (vessel -> planet).
+void setLandedPose(Vessel &v, const CelestialBody &b, const VECTOR3 &pos_P, const MATRIX3 &R_PV);
+// Recomputes a landed vessel's global position, velocity and attitude at the present time.
+void updateLandedKinematics(Vessel &v);
+
+}  // namespace sim

@@ -1,0 +1,135 @@
+// The host's vessel: the object behind a module's VESSEL interface.
+//
+// Holds the definition (what clbkSetClassCaps declared), the state (what changes every step), the
+// derived surface parameters and the last force build, plus the module interface object. The
+// VESSEL methods are thin: each checks its handles and arguments here and acts on these records.
+// The class lives in the global namespace because the interface headers forward-declare it there.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "OrbiterAPI.h"
+#include "VesselAPI.h"
+#include "vessel/definition.h"
+#include "vessel/spawn.h"
+#include "vessel/state.h"
+#include "vessel/surface.h"
+#include "world/object.h"
+
+namespace sim {
+class World;
+class Module;
+struct VesselClass;
+
+// Forces and torques of the last force build, in vessel axes, fixed over the step.
+struct ForceBuild {
+  VECTOR3 force_V{};   // [N] thrust, aerodynamics, drag elements, control surfaces
+  VECTOR3 torque_V{};  // [N m] in the simulator's F x r form
+  VECTOR3 thrust_V{};  // [N] thrust alone
+  double drag = 0;     // [N] airfoil and drag-element drag (GetDragVector's magnitude)
+  double lift = 0;     // [N]
+  VECTOR3 lift_V{};    // [N] lift force of the airfoils
+  bool thrusting = false;  // any thruster produced thrust
+  double mass = 0;     // [kg] mass used for the step
+};
+}  // namespace sim
+
+class Vessel : public sim::WorldObject {
+ public:
+  Vessel(sim::World &world, const std::string &name, const sim::VesselClass &cls);
+  ~Vessel() override;
+
+  sim::World &world() const { return *world_; }
+  const sim::VesselClass &vesselClass() const { return *class_; }
+  const std::string &className() const;
+
+  // --- the module interface ---------------------------------------------------------------------
+  VESSEL *intf = nullptr;          // returned by ovcInit, or made by the host (no module, or null)
+  bool hostOwnsInterface = false;  // the host made intf and deletes it itself
+  sim::Module *module = nullptr;
+  VESSEL2 *callbacks() const;   // null below interface version 1
+  VESSEL3 *callbacks3() const;  // null below interface version 2
+  // Name and class as the interface hands them out (stable char buffers).
+  char *nameBuffer() { return nameBuf_.data(); }
+  char *classBuffer() { return classBuf_.data(); }
+
+  // --- records ----------------------------------------------------------------------------------
+  sim::VesselDefinition def;
+  sim::VesselState st;
+  sim::SurfaceParams sp;
+  sim::ForceBuild fb;
+
+  // --- mass -------------------------------------------------------------------------------------
+  double propellantMass() const;
+  double mass() const { return def.emptyMass + propellantMass(); }  // without attached vessels
+
+  // --- handles: issue and check -----------------------------------------------------------------
+  // Each *Index returns the record index, or -1 after recording a refusal for `call`.
+  PROPELLANT_HANDLE tankHandle(int i) const;
+  int tankIndex(PROPELLANT_HANDLE h, const char *call) const;
+  THRUSTER_HANDLE thrusterHandle(int i) const;
+  int thrusterIndex(THRUSTER_HANDLE h, const char *call) const;
+  THGROUP_HANDLE groupHandle(int i) const;
+  int groupIndex(THGROUP_HANDLE h, const char *call) const;
+  PSTREAM_HANDLE streamHandle(int i) const;
+  int streamIndex(PSTREAM_HANDLE h, const char *call) const;
+  ATTACHMENTHANDLE attachmentHandle(int i) const;
+  int attachmentIndex(ATTACHMENTHANDLE h, const char *call) const;
+  AIRFOILHANDLE airfoilHandle(int i) const;
+  CTRLSURFHANDLE controlSurfaceHandle(int i) const;
+  DOCKHANDLE dockHandle(int i) const;
+  // The group in a default slot or user group; -1 if it does not exist.
+  int groupOfType(THGROUP_TYPE type) const;
+
+  // --- thrusters and groups ---------------------------------------------------------------------
+  void setThrusterLevel(int th, double level);
+  void setGroupLevel(int group, double level);
+  double groupLevel(int group) const;
+  double thrusterMax(int th, double pressure) const;  // [N] at pressure [Pa]
+  double thrusterIsp(int th, double pressure) const;  // [m/s] at pressure [Pa]
+  double recordedMaxMoment(int group) const;
+
+  // --- pose -------------------------------------------------------------------------------------
+  VECTOR3 globalPos() const;  // [m] global position
+  VECTOR3 globalVel() const;  // [m/s] global velocity
+  void setGlobalState(const VECTOR3 &pos_G, const VECTOR3 &vel_G);
+  // Measures the state from body b from now on (the global state is unchanged).
+  void rebase(const sim::CelestialBody *b);
+  void setAttitude(const MATRIX3 &R_GV);
+  void setAttitude(const sim::Quat &q);
+  // To be called after any change of the state made outside the integrator: recomputes the
+  // surface parameters and invalidates cached values; repositions attached children.
+  void stateChanged();
+  // Gravity force [N] in vessel axes at the present state (computed once per state).
+  VECTOR3 weightVector();
+  bool landed() const { return st.status == sim::FlightStatus::Landed; }
+  // Leaves the landed state (a force acts): the vessel moves with the surface it rested on.
+  void releaseFromGround();
+
+  // --- touchdown points -------------------------------------------------------------------------
+  void setTouchdownPoints(const TOUCHDOWNVTX *pts, int n);
+
+  // --- initial state ----------------------------------------------------------------------------
+  // Applies a VESSELSTATUS2 (with the host's extensions when the spawn is known).
+  void applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *ext);
+  // Fills a VESSELSTATUS2 (version 2) describing the present state.
+  void fillStatus(VESSELSTATUS2 &vs) const;
+
+  // --- refusals and tracing ---------------------------------------------------------------------
+  void refuse(const char *call, const std::string &why) const;
+  bool finite(const char *call, double v) const;          // false (and refused) if not finite
+  bool finite(const char *call, const VECTOR3 &v) const;  // false (and refused) if not finite
+  bool traceEnabled = false;
+  std::vector<std::string> trace;  // interface calls, in order, while tracing is on
+  void traceCall(const char *name) {
+    if (traceEnabled) trace.emplace_back(name);
+  }
+
+ private:
+  sim::World *world_;
+  const sim::VesselClass *class_;
+  std::vector<char> nameBuf_, classBuf_;
+  bool weightValid_ = false;
+  VECTOR3 weight_V_{};
+};

@@ -1,0 +1,90 @@
+// Celestial bodies and surface bases.
+//
+// A body is a point mass with a mean radius; planets and moons rotate about their own +y axis
+// (sidereal period, rotation offset at the epoch MJD 51544.5, obliquity towards ecliptic longitude
+// 90 deg; no precession). Motion is analytic: a star is fixed at the global origin; a planet's
+// system barycentre moves on a circular orbit about its parent, and the planet and its moons move
+// on circular orbits about that barycentre, with periods from Kepler's law so that the motion is
+// consistent with the point-mass gravity the vessels feel.
+// Units: m, kg, s, rad; positions and velocities in the global frame.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OrbiterAPI.h"
+#include "world/object.h"
+
+namespace sim {
+
+class CelestialBody;
+
+// Circular orbit of a body (or of a system barycentre) about a centre.
+struct CircularOrbit {
+  double radius = 0;       // [m]
+  double longitude0 = 0;   // [rad] ecliptic longitude at the epoch MJD 51544.5
+  double inclination = 0;  // [rad] to the ecliptic
+  double node = 0;         // [rad] longitude of the ascending node
+  double meanMotion = 0;   // [rad/s], from Kepler's law
+};
+
+// Position, velocity, acceleration and attitude of a body at one time.
+struct BodyKinematics {
+  VECTOR3 pos{}, vel{}, acc{};  // global
+  MATRIX3 R_GP{};               // planet-local -> global
+  double spinAngle = 0;         // [rad] rotation angle about the planet's axis
+};
+
+class CelestialBody : public WorldObject {
+ public:
+  CelestialBody(std::string name, int objectType) : WorldObject(std::move(name), objectType) {}
+
+  double mass = 0;              // [kg]
+  double meanRadius = 0;        // [m]
+  double sidRotPeriod = 0;      // [s] (0: not rotating)
+  double sidRotOffset = 0;      // [rad] rotation angle at the epoch
+  double obliquity = 0;         // [rad]
+  bool hasAtmosphere = false;   // the Earth atmosphere model applies
+  double soiRadius = 0;         // [m] sphere of influence about the parent (0: unbounded)
+  int index = -1;               // position in the world's body list
+
+  CelestialBody *parent = nullptr;  // centre of the orbit; null for a fixed star
+  CircularOrbit orbit;              // of the barycentre of this body and its moons, about parent
+  std::vector<CelestialBody *> moons;
+
+  double mu() const { return GGRAV * mass; }
+  double rotationRate() const { return sidRotPeriod > 0 ? PI2 / sidRotPeriod : 0.0; }  // [rad/s]
+
+  // Kinematics at simulation time t [s] after the start MJD (set by the world).
+  BodyKinematics kinematicsAt(double t) const;
+  // Current kinematics, updated by the world at every step boundary.
+  const BodyKinematics &now() const { return current_; }
+  void setNow(double t) { current_ = kinematicsAt(t); }
+
+  // Epoch bookkeeping: angles at the start of the simulation, reduced to [0, 2 pi).
+  void setStartMjd(double mjd);
+
+ private:
+  friend class World;
+  // Offset of this body from its system barycentre, and its derivatives, at time t.
+  void barycentreOffset(double t, VECTOR3 &pos, VECTOR3 &vel, VECTOR3 &acc) const;
+  // The system barycentre's position about the parent's barycentre.
+  void systemOrbit(double t, VECTOR3 &pos, VECTOR3 &vel, VECTOR3 &acc) const;
+  double systemMass() const;
+
+  double orbitPhaseStart_ = 0;  // [rad] orbital longitude at the simulation start
+  double spinStart_ = 0;        // [rad] spin angle at the simulation start
+  BodyKinematics current_;
+};
+
+// A surface base: a named point on a planet's mean surface.
+class SurfaceBase : public WorldObject {
+ public:
+  SurfaceBase(std::string name, CelestialBody *planet, double lng, double lat)
+      : WorldObject(std::move(name), OBJTP_SURFBASE), planet(planet), lng(lng), lat(lat) {}
+  CelestialBody *planet;  // the body the base stands on
+  double lng, lat;        // [rad]
+};
+
+}  // namespace sim

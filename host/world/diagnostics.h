@@ -1,0 +1,39 @@
+// Diagnostics: calls the host refused or noted while modules ran.
+//
+// A module's call is never allowed to fail loudly inside the module's frame; the host records
+// what it refused (a stale handle, a non-finite value, an index out of range) or noted (a
+// deprecated overload) here, once per distinct message with a count, and reports it afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+class Diagnostics {
+ public:
+  struct Entry {
+    std::string text;
+    int count = 0;
+    bool error = false;  // an error in input that must stop loading (raised by the caller)
+  };
+
+  void refuse(const std::string &where, const std::string &what);  // a refused call
+  void note(const std::string &where, const std::string &what);    // an informational note
+  void inputError(const std::string &text);                        // a bad scenario line and the like
+
+  const std::vector<Entry> &entries() const { return entries_; }
+  int refusedCount() const { return refused_; }
+  // Takes the first pending input error (empty if none).
+  std::string takeInputError();
+  bool contains(const std::string &fragment) const;
+  void clear() { entries_.clear(); refused_ = 0; pendingErrors_.clear(); }
+
+ private:
+  void add(const std::string &text, bool error);
+  std::vector<Entry> entries_;
+  std::vector<std::string> pendingErrors_;
+  int refused_ = 0;
+};
+
+}  // namespace sim

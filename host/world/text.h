@@ -1,0 +1,61 @@
+// Small text helpers shared by the host: case-insensitive comparison and number parsing.
+#pragma once
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+inline bool equalsNoCase(const std::string &a, const std::string &b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); i++)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+inline std::string lowerCase(std::string s) {
+  for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+inline std::string trim(const std::string &s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return {};
+  size_t e = s.find_last_not_of(" \t\r\n");
+  return s.substr(b, e - b + 1);
+}
+
+// A finite number spanning the whole of s (after trimming); false otherwise.
+inline bool parseNumber(const std::string &s, double &out) {
+  std::string t = trim(s);
+  if (t.empty()) return false;
+  char *end;
+  errno = 0;
+  out = std::strtod(t.c_str(), &end);
+  return *end == '\0' && std::isfinite(out);
+}
+
+// Blank-separated numbers; false if any token is not a finite number.
+inline bool parseNumbers(const std::string &s, std::vector<double> &out) {
+  out.clear();
+  size_t p = 0;
+  std::string t = trim(s);
+  while (p < t.size()) {
+    size_t e = t.find_first_of(" \t", p);
+    std::string tok = t.substr(p, e == std::string::npos ? std::string::npos : e - p);
+    double d;
+    if (!parseNumber(tok, d)) return false;
+    out.push_back(d);
+    if (e == std::string::npos) break;
+    p = t.find_first_not_of(" \t", e);
+    if (p == std::string::npos) break;
+  }
+  return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,404 @@
+// The world: bodies and their gravity, object registry and the step loop (see world.h).
+//
+// Gravity: the sum of point masses, -mu_b (x - x_b) / |x - x_b|^3 over every body. Relative to a
+// frame body F the frame's own analytic acceleration is subtracted, and F's own term is computed
+// from the relative position directly, so nothing of the heliocentric magnitudes is lost.
+// Gravity reference: the deepest body whose sphere of influence a_orbit (m / M_parent)^(2/5)
+// holds the point. Surface reference: the body whose mean surface is nearest.
+#include "world/world.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "anim/mesh_library.h"
+#include "loader/module.h"
+#include "loader/vessel_class.h"
+#include "physics/attachments.h"
+#include "physics/contact.h"
+#include "physics/forces.h"
+#include "physics/integrator.h"
+#include "scenario/document.h"
+#include "vessel/placement.h"
+#include "vessel/vessel.h"
+#include "world/errors.h"
+#include "world/handles.h"
+#include "world/solar_system.h"
+#include "world/text.h"
+
+namespace sim {
+namespace {
+World *g_current = nullptr;
+}
+
+World *World::current() { return g_current; }
+
+World::World(WorldSettings settings) : settings_(std::move(settings)) {
+  if (!(settings_.dt > 0) || !std::isfinite(settings_.dt)) throw InputError("step length must be positive");
+  objects_.push_back(nullptr);  // serial 0 is never issued
+  classes_ = std::make_unique<ClassRegistry>(settings_.dataRoot);
+  modules_ = std::make_unique<ModuleRegistry>(settings_.modulesDir);
+  meshes_ = std::make_unique<MeshLibrary>(settings_.dataRoot / "Meshes", diag_);
+  g_current = this;
+  if (settings_.loadSolarSystem) {
+    try {
+      loadSolarSystem(*this, settings_.dataRoot / "Config");
+    } catch (...) {
+      g_current = nullptr;
+      throw;
+    }
+  }
+}
+
+World::~World() {
+  // Modules delete their vessels in creation order; then the modules are unloaded.
+  while (!vessels_.empty()) deleteVessel(*vessels_.front());
+  scenario_.reset();
+  modules_.reset();
+  if (g_current == this) g_current = nullptr;
+}
+
+void World::setStartMjd(double mjd) {
+  startMjd_ = mjd;
+  for (auto &b : bodies_) b->setStartMjd(mjd);
+  updateBodies(simTime());
+  for (auto &v : vessels_) v->stateChanged();
+}
+
+// --- bodies ----------------------------------------------------------------------------------------
+
+CelestialBody &World::addBody(std::unique_ptr<CelestialBody> body) {
+  CelestialBody &b = *body;
+  b.index = static_cast<int>(bodies_.size());
+  registerObject(b);
+  bodies_.push_back(std::move(body));
+  return b;
+}
+
+SurfaceBase &World::addBase(std::unique_ptr<SurfaceBase> base) {
+  SurfaceBase &b = *base;
+  registerObject(b);
+  bases_.push_back(std::move(base));
+  return b;
+}
+
+void World::finishBodies() {
+  for (auto &bp : bodies_) {
+    CelestialBody &b = *bp;
+    if (!b.parent) {
+      b.soiRadius = 0;
+      continue;
+    }
+    bool isMoon = b.parent->parent != nullptr;
+    double centralMass = b.parent->mass + b.mass;  // a moon about its planet, a planet's system about its star
+    if (!isMoon)
+      for (const CelestialBody *m : b.moons) centralMass += m->mass;
+    double a = b.orbit.radius;
+    b.orbit.meanMotion = a > 0 ? std::sqrt(GGRAV * centralMass / (a * a * a)) : 0.0;
+    b.soiRadius = a * std::pow(b.mass / b.parent->mass, 0.4);
+  }
+  for (auto &b : bodies_) b->setStartMjd(startMjd_);
+  updateBodies(simTime());
+}
+
+void World::updateBodies(double t) {
+  // Stars first (they carry their planets), then planets, then moons.
+  for (int depth = 0; depth < 3; depth++)
+    for (auto &b : bodies_) {
+      int d = b->parent ? (b->parent->parent ? 2 : 1) : 0;
+      if (d == depth) b->setNow(t);
+    }
+  bodiesNow_.resize(bodies_.size());
+  for (size_t i = 0; i < bodies_.size(); i++) bodiesNow_[i] = bodies_[i]->now();
+}
+
+void World::bodiesAt(double t, std::vector<BodyKinematics> &out) const {
+  out.resize(bodies_.size());
+  for (size_t i = 0; i < bodies_.size(); i++) out[i] = bodies_[i]->kinematicsAt(t);
+}
+
+CelestialBody *World::findBody(const std::string &name) const {
+  for (const auto &b : bodies_)
+    if (equalsNoCase(b->name(), name)) return b.get();
+  return nullptr;
+}
+
+SurfaceBase *World::findBase(const CelestialBody *planet, const std::string &name) const {
+  for (const auto &b : bases_)
+    if (b->planet == planet && equalsNoCase(b->name(), name)) return b.get();
+  return nullptr;
+}
+
+VECTOR3 World::gravityAt(const VECTOR3 &pos_G, const std::vector<BodyKinematics> &k) const {
+  VECTOR3 g = _V(0, 0, 0);
+  for (size_t i = 0; i < bodies_.size(); i++) {
+    VECTOR3 d = pos_G - k[i].pos;
+    double r2 = length2(d);
+    if (r2 > 0) g -= d * (bodies_[i]->mu() / (r2 * std::sqrt(r2)));
+  }
+  return g;
+}
+
+VECTOR3 World::gravityRel(const CelestialBody *F, const VECTOR3 &r, const std::vector<BodyKinematics> &k) const {
+  if (!F) return gravityAt(r, k);
+  VECTOR3 g = -k[F->index].acc;
+  for (size_t i = 0; i < bodies_.size(); i++) {
+    VECTOR3 d = static_cast<int>(i) == F->index ? r : (k[F->index].pos - k[i].pos) + r;
+    double r2 = length2(d);
+    if (r2 > 0) g -= d * (bodies_[i]->mu() / (r2 * std::sqrt(r2)));
+  }
+  return g;
+}
+
+const CelestialBody *World::gravityRefAt(const VECTOR3 &pos_G) const {
+  const CelestialBody *best = nullptr;
+  double bestAcc = -1;
+  for (const auto &b : bodies_)  // the root: the strongest pull among bodies without a parent
+    if (!b->parent) {
+      double acc = b->mu() / std::max(1.0, length2(pos_G - b->now().pos));
+      if (acc > bestAcc) best = b.get(), bestAcc = acc;
+    }
+  for (bool descended = true; best && descended;) {
+    descended = false;
+    for (const auto &b : bodies_)
+      if (b->parent == best && length(pos_G - b->now().pos) < b->soiRadius) {
+        best = b.get();
+        descended = true;
+        break;
+      }
+  }
+  return best;
+}
+
+const CelestialBody *World::surfaceRefAt(const VECTOR3 &pos_G) const {
+  const CelestialBody *best = nullptr;
+  double bestDist = 0;
+  for (const auto &b : bodies_) {
+    double d = length(pos_G - b->now().pos) - b->meanRadius;
+    if (!best || d < bestDist) best = b.get(), bestDist = d;
+  }
+  return best;
+}
+
+// --- objects ---------------------------------------------------------------------------------------
+
+void World::registerObject(WorldObject &obj) {
+  obj.serial_ = static_cast<unsigned>(objects_.size());
+  obj.handle_ = makeHandle(HandleKind::Object, 0, obj.serial_);
+  objects_.push_back(&obj);
+}
+
+void World::unregisterObject(WorldObject &obj) {
+  if (obj.serial_ < objects_.size()) objects_[obj.serial_] = nullptr;
+}
+
+WorldObject *World::object(OBJHANDLE h) const {
+  DecodedHandle d;
+  if (!decodeHandle(h, HandleKind::Object, d) || d.owner != 0 || d.index >= objects_.size()) return nullptr;
+  return objects_[d.index];
+}
+
+Vessel *World::vesselOf(OBJHANDLE h) const {
+  WorldObject *o = object(h);
+  return o && o->objectType() == OBJTP_VESSEL ? static_cast<Vessel *>(o) : nullptr;
+}
+
+CelestialBody *World::bodyOf(OBJHANDLE h) const {
+  WorldObject *o = object(h);
+  return o && (o->objectType() == OBJTP_PLANET || o->objectType() == OBJTP_STAR) ? static_cast<CelestialBody *>(o)
+                                                                                 : nullptr;
+}
+
+SurfaceBase *World::baseOf(OBJHANDLE h) const {
+  WorldObject *o = object(h);
+  return o && o->objectType() == OBJTP_SURFBASE ? static_cast<SurfaceBase *>(o) : nullptr;
+}
+
+WorldObject *World::findObject(const std::string &name) const {
+  if (Vessel *v = findVessel(name)) return v;
+  return findBody(name);
+}
+
+Vessel *World::findVessel(const std::string &name) const {
+  for (const auto &v : vessels_)
+    if (equalsNoCase(v->name(), name)) return v.get();
+  return nullptr;
+}
+
+VECTOR3 World::globalPos(const WorldObject &o) const {
+  switch (o.objectType()) {
+    case OBJTP_VESSEL:
+      return static_cast<const Vessel &>(o).globalPos();
+    case OBJTP_SURFBASE: {
+      const SurfaceBase &b = static_cast<const SurfaceBase &>(o);
+      const BodyKinematics &k = b.planet->now();
+      return k.pos + mul(k.R_GP, equToLocalDir(b.lng, b.lat) * b.planet->meanRadius);
+    }
+    default:
+      return static_cast<const CelestialBody &>(o).now().pos;
+  }
+}
+
+VECTOR3 World::globalVel(const WorldObject &o) const {
+  switch (o.objectType()) {
+    case OBJTP_VESSEL:
+      return static_cast<const Vessel &>(o).globalVel();
+    case OBJTP_SURFBASE: {
+      const SurfaceBase &b = static_cast<const SurfaceBase &>(o);
+      const BodyKinematics &k = b.planet->now();
+      VECTOR3 p = equToLocalDir(b.lng, b.lat) * b.planet->meanRadius;
+      double w = b.planet->rotationRate();
+      return k.vel + mul(k.R_GP, _V(-w * p.z, 0, w * p.x));
+    }
+    default:
+      return static_cast<const CelestialBody &>(o).now().vel;
+  }
+}
+
+VECTOR3 World::relativePos(const Vessel &v, const WorldObject &o) const {
+  if (&o == v.st.frame) return v.st.rpos;
+  if (o.objectType() == OBJTP_VESSEL && static_cast<const Vessel &>(o).st.frame == v.st.frame)
+    return v.st.rpos - static_cast<const Vessel &>(o).st.rpos;
+  if (o.objectType() == OBJTP_SURFBASE && static_cast<const SurfaceBase &>(o).planet == v.st.frame) {
+    const SurfaceBase &b = static_cast<const SurfaceBase &>(o);
+    return v.st.rpos - mul(b.planet->now().R_GP, equToLocalDir(b.lng, b.lat) * b.planet->meanRadius);
+  }
+  return v.globalPos() - globalPos(o);
+}
+
+VECTOR3 World::relativeVel(const Vessel &v, const WorldObject &o) const {
+  if (&o == v.st.frame) return v.st.rvel;
+  if (o.objectType() == OBJTP_VESSEL && static_cast<const Vessel &>(o).st.frame == v.st.frame)
+    return v.st.rvel - static_cast<const Vessel &>(o).st.rvel;
+  return v.globalVel() - globalVel(o);
+}
+
+// --- stepping --------------------------------------------------------------------------------------
+
+namespace {
+struct StepGuard {
+  bool &flag;
+  explicit StepGuard(bool &f) : flag(f) { flag = true; }
+  ~StepGuard() { flag = false; }
+};
+
+bool stateFinite(const Vessel &v) {
+  const VesselState &s = v.st;
+  if (!isFinite(s.rpos) || !isFinite(s.rvel) || !isFinite(s.omega)) return false;
+  if (!std::isfinite(s.q.w) || !std::isfinite(s.q.x) || !std::isfinite(s.q.y) || !std::isfinite(s.q.z)) return false;
+  for (double m : s.tankMass)
+    if (!std::isfinite(m)) return false;
+  return true;
+}
+}  // namespace
+
+void World::step() {
+  if (inStep_) return;
+  StepGuard guard(inStep_);
+  double dt = settings_.dt, t0 = simTime(), mjd0 = mjd();
+  deliverInputBoxes();
+  deliverEvents();
+
+  // Vessels may be created or deleted by callbacks; walk a snapshot of pointers that are checked.
+  std::vector<Vessel *> &list = stepList_;
+  list.clear();
+  for (auto &v : vessels_) list.push_back(v.get());
+  auto alive = [&](Vessel *v) {
+    for (auto &p : vessels_)
+      if (p.get() == v) return true;
+    return false;
+  };
+
+  for (Vessel *v : list)
+    if (alive(v))
+      if (VESSEL2 *cb = v->callbacks()) cb->clbkPreStep(t0, dt, mjd0);
+  list.erase(std::remove_if(list.begin(), list.end(), [&](Vessel *v) { return !alive(v); }), list.end());
+
+  for (Vessel *v : list) buildForces(*v, dt);
+
+  stageBodies_[0] = bodiesNow_;
+  bodiesAt(t0 + 0.5 * dt, stageBodies_[1]);
+  bodiesAt(t0 + dt, stageBodies_[2]);
+  StepBodies sb{&stageBodies_[0], &stageBodies_[1], &stageBodies_[2]};
+  for (Vessel *v : list) {
+    if (v->st.parentLink.parent || v->landed()) continue;
+    v->rebase(gravityRefAt(v->globalPos()));
+    integrateVessel(*this, *v, dt, sb);
+  }
+
+  step_++;
+  updateBodies(simTime());
+  for (Vessel *v : list)
+    if (v->landed() && !v->st.parentLink.parent) updateLandedKinematics(*v);
+  for (Vessel *v : list)
+    if (!v->st.parentLink.parent) v->stateChanged();
+  for (Vessel *v : list) updateLandedState(*v, dt);
+  for (Vessel *v : list)
+    if (!stateFinite(*v))
+      throw RunError("vessel " + v->name() + ": state became non-finite at t = " + std::to_string(simTime()) + " s");
+
+  double t1 = simTime(), mjd1 = mjd();
+  for (Vessel *v : list)
+    if (alive(v))
+      if (VESSEL2 *cb = v->callbacks()) cb->clbkPostStep(t1, dt, mjd1);
+  if (afterStep) afterStep(*this);
+}
+
+// --- input -----------------------------------------------------------------------------------------
+
+void World::queueKey(KeyEvent e) {
+  auto pos = std::upper_bound(events_.begin() + static_cast<long>(nextEvent_), events_.end(), e.time,
+                              [](double t, const KeyEvent &k) { return t < k.time; });
+  events_.insert(pos, std::move(e));
+}
+
+int World::deliverKey(Vessel &v, DWORD key, bool down, char *kstate) {
+  VESSEL2 *cb = v.callbacks();
+  return cb ? cb->clbkConsumeBufferedKey(key, down, kstate) : 0;
+}
+
+void World::deliverEvents() {
+  double t0 = simTime();
+  while (nextEvent_ < events_.size() && events_[nextEvent_].time <= t0 + 1e-9) {
+    KeyEvent e = events_[nextEvent_++];
+    if (!focus_) {
+      diag_.note("key event", "no focus vessel to receive it");
+      continue;
+    }
+    std::vector<char> kstate(std::max<size_t>(256, e.text.size() + 1), 0);
+    if (e.isCode) {
+      std::memcpy(kstate.data(), e.text.data(), e.text.size());
+    } else {
+      for (DWORD m : e.modifiers)
+        if (m < 256) kstate[m] = static_cast<char>(0x80);
+      if (e.down && e.key < 256) kstate[e.key] = static_cast<char>(0x80);
+    }
+    int consumed = deliverKey(*focus_, e.key, e.down, kstate.data());
+    if (!consumed && !e.isCode && e.down) diag_.note(focus_->name(), "key " + std::to_string(e.key) + " not consumed");
+  }
+}
+
+void World::deliverInputBoxes() {
+  static char boxId[] = "input box";
+  std::vector<InputBoxRequest> boxes;
+  boxes.swap(inputBoxes_);
+  for (InputBoxRequest &b : boxes) {
+    bool accepted = false;
+    while (!accepted && nextAnswer_ < inputAnswers_.size()) {
+      std::string answer = inputAnswers_[nextAnswer_++];
+      std::vector<char> buf(answer.begin(), answer.end());
+      buf.resize(std::max<size_t>(buf.size() + 1, 256), '\0');
+      accepted = b.callback ? b.callback(boxId, buf.data(), b.userData) : true;
+      if (!accepted) diag_.note("input box \"" + b.title + "\"", "answer \"" + answer + "\" rejected");
+    }
+    if (!accepted) diag_.note("input box \"" + b.title + "\"", "cancelled: no answer left");
+  }
+}
+
+SURFHANDLE World::registerTexture(const std::string &name) {
+  for (size_t i = 0; i < textures_.size(); i++)
+    if (equalsNoCase(textures_[i], name)) return makeHandle(HandleKind::Texture, 0, static_cast<unsigned>(i));
+  textures_.push_back(name);
+  return makeHandle(HandleKind::Texture, 0, static_cast<unsigned>(textures_.size() - 1));
+}
+
+}  // namespace sim

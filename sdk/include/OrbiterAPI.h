@@ -1,0 +1,633 @@
+// OrbiterAPI.h: the simulator's core interface for vessel modules.
+//
+// Types, constants, structures and the oapi world functions, with the simulator's own names,
+// signatures and numeric values, so that module sources build unchanged against either this
+// stand-in or the simulator's SDK. All frames are left-handed:
+//   global      ecliptic and equinox of J2000; +x vernal equinox, +y ecliptic north, z = y x x
+//   planet      rotating with the body; +x towards lat 0 / lng 0, +y towards the north pole
+//   horizon     x east, y up, z north
+//   vessel      +x right, +y up, +z forward (main thrust); origin at the centre of gravity
+// Units: SI throughout (m, kg, s, N, rad), specific impulse in m/s.
+#ifndef ORBITERAPI_H
+#define ORBITERAPI_H
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+// ---------------------------------------------------------------------------------------------
+// Windows names the SDK uses (it includes <windows.h> on its own platform)
+// ---------------------------------------------------------------------------------------------
+typedef unsigned int UINT;
+typedef std::uint32_t DWORD;  // 32 bits wide, as on Windows
+typedef std::uint16_t WORD;
+typedef std::uint8_t BYTE;
+typedef int BOOL;
+typedef void *HINSTANCE;
+typedef void *HMODULE;
+typedef void *HDC;
+typedef void *HWND;
+typedef std::intptr_t LRESULT;
+typedef std::uintptr_t WPARAM;
+typedef std::intptr_t LPARAM;
+struct RECT {
+  long left, top, right, bottom;
+};
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+// Export macros. The core's own functions carry OAPIFUNC; module entry points carry DLLCLBK.
+#define DLLEXPORT __attribute__((visibility("default")))
+#define DLLCLBK extern "C" __attribute__((visibility("default")))
+#define OAPIFUNC __attribute__((visibility("default")))
+
+// ---------------------------------------------------------------------------------------------
+// Handles: opaque values issued by the simulator, never dereferenced by a module
+// ---------------------------------------------------------------------------------------------
+typedef void *OBJHANDLE;                  // vessel, celestial body or surface base
+typedef void *VISHANDLE;                  // visual of an object
+typedef void *MESHHANDLE;                 // mesh
+typedef int *DEVMESHHANDLE;               // device mesh
+typedef void *SURFHANDLE;                 // surface (texture)
+typedef void *FILEHANDLE;                 // open configuration or scenario file
+typedef void *THRUSTER_HANDLE;            // thruster of a vessel
+typedef void *THGROUP_HANDLE;             // thruster group of a vessel
+typedef void *PROPELLANT_HANDLE;          // propellant resource (tank) of a vessel
+typedef void *PSTREAM_HANDLE;             // particle stream of a vessel
+typedef void *DOCKHANDLE;                 // docking port of a vessel
+typedef void *ATTACHMENTHANDLE;           // attachment point of a vessel
+typedef void *AIRFOILHANDLE;              // airfoil of a vessel
+typedef void *CTRLSURFHANDLE;             // aerodynamic control surface of a vessel
+typedef void *NAVHANDLE;                  // navigation radio transmitter
+typedef void *ANIMATIONCOMPONENT_HANDLE;  // animation component (points at an ANIMATIONCOMP)
+typedef void *PANELHANDLE;                // 2-D instrument panel
+
+class VESSEL;
+namespace oapi {
+class Module;
+class Sketchpad;
+class Font;
+class Pen;
+class Brush;
+}  // namespace oapi
+
+// ---------------------------------------------------------------------------------------------
+// Constants
+// ---------------------------------------------------------------------------------------------
+const double PI = 3.14159265358979323846;  // pi
+const double PI05 = 1.57079632679489661923;  // pi/2
+const double PI2 = 6.28318530717958647693;   // 2 pi
+const double RAD = PI / 180.0;               // factor degrees -> radians
+const double DEG = 180.0 / PI;               // factor radians -> degrees
+const double C0 = 299792458.0;               // [m/s] speed of light
+const double TAUA = 499.004783806;           // [s] light time for 1 AU
+const double AU = C0 * TAUA;                 // [m] astronomical unit
+const double GGRAV = 6.67259e-11;            // [m^3 kg^-1 s^-2] gravitational constant
+const double G = 9.81;                       // [m/s^2] standard gravity, as the SDK defines it
+const double ATMP = 101.4e3;                 // [Pa] reference sea-level pressure
+const double ATMD = 1.293;                   // [kg/m^3] reference sea-level density
+
+// ---------------------------------------------------------------------------------------------
+// Vectors and matrices
+// ---------------------------------------------------------------------------------------------
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#endif
+typedef union {
+  double data[3];
+  struct {
+    double x, y, z;
+  };
+} VECTOR3;
+
+typedef union {
+  double data[4];
+  struct {
+    double x, y, z, w;
+  };
+} VECTOR4;
+
+typedef union {  // row-major 3x3 matrix
+  double data[9];
+  struct {
+    double m11, m12, m13, m21, m22, m23, m31, m32, m33;
+  };
+} MATRIX3;
+
+typedef union {  // row-major 4x4 matrix
+  double data[16];
+  struct {
+    double m11, m12, m13, m14, m21, m22, m23, m24, m31, m32, m33, m34, m41, m42, m43, m44;
+  };
+} MATRIX4;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+inline double normangle(double angle) {  // angle brought into [-pi, pi]
+  double a = std::fmod(angle, PI2);
+  return (a >= PI ? a - PI2 : a < -PI ? a + PI2 : a);
+}
+inline double posangle(double angle) {  // angle brought into [0, 2 pi)
+  double a = std::fmod(angle, PI2);
+  return (a >= 0.0 ? a : a + PI2);
+}
+
+inline VECTOR3 _V(double x, double y, double z) {
+  VECTOR3 vec = {{x, y, z}};
+  return vec;
+}
+inline void veccpy(VECTOR3 &a, const VECTOR3 &b) {
+  a.x = b.x;
+  a.y = b.y;
+  a.z = b.z;
+}
+inline VECTOR3 operator+(const VECTOR3 &a, const VECTOR3 &b) { return _V(a.x + b.x, a.y + b.y, a.z + b.z); }
+inline VECTOR3 operator-(const VECTOR3 &a, const VECTOR3 &b) { return _V(a.x - b.x, a.y - b.y, a.z - b.z); }
+inline VECTOR3 operator*(const VECTOR3 &a, const double f) { return _V(a.x * f, a.y * f, a.z * f); }
+inline VECTOR3 operator/(const VECTOR3 &a, const double f) { return _V(a.x / f, a.y / f, a.z / f); }
+inline VECTOR3 &operator+=(VECTOR3 &a, const VECTOR3 &b) {
+  a.x += b.x;
+  a.y += b.y;
+  a.z += b.z;
+  return a;
+}
+inline VECTOR3 &operator-=(VECTOR3 &a, const VECTOR3 &b) {
+  a.x -= b.x;
+  a.y -= b.y;
+  a.z -= b.z;
+  return a;
+}
+inline VECTOR3 &operator*=(VECTOR3 &a, const double f) {
+  a.x *= f;
+  a.y *= f;
+  a.z *= f;
+  return a;
+}
+inline VECTOR3 &operator/=(VECTOR3 &a, const double f) {
+  a.x /= f;
+  a.y /= f;
+  a.z /= f;
+  return a;
+}
+inline VECTOR3 operator-(const VECTOR3 &a) { return _V(-a.x, -a.y, -a.z); }
+inline double dotp(const VECTOR3 &a, const VECTOR3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline VECTOR3 crossp(const VECTOR3 &a, const VECTOR3 &b) {  // the standard component formula
+  return _V(a.y * b.z - b.y * a.z, a.z * b.x - b.z * a.x, a.x * b.y - b.x * a.y);
+}
+inline double length(const VECTOR3 &a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+inline double length2(const VECTOR3 &a) { return a.x * a.x + a.y * a.y + a.z * a.z; }
+inline double dist(const VECTOR3 &a, const VECTOR3 &b) { return length(a - b); }
+inline void normalise(VECTOR3 &a) { a /= length(a); }  // no test for a zero vector
+inline VECTOR3 unit(const VECTOR3 &a) { return a / length(a); }
+
+inline MATRIX3 _M(double m11, double m12, double m13, double m21, double m22, double m23, double m31,
+                  double m32, double m33) {
+  MATRIX3 mat = {{m11, m12, m13, m21, m22, m23, m31, m32, m33}};
+  return mat;
+}
+inline MATRIX3 identity() { return _M(1, 0, 0, 0, 1, 0, 0, 0, 1); }
+inline MATRIX3 transp(const MATRIX3 &m) { return _M(m.m11, m.m21, m.m31, m.m12, m.m22, m.m32, m.m13, m.m23, m.m33); }
+inline MATRIX3 outerp(const VECTOR3 &a, const VECTOR3 &b) {
+  return _M(a.x * b.x, a.x * b.y, a.x * b.z, a.y * b.x, a.y * b.y, a.y * b.z, a.z * b.x, a.z * b.y, a.z * b.z);
+}
+inline MATRIX3 operator+(const MATRIX3 &a, double s) {
+  MATRIX3 m = a;
+  for (double &d : m.data) d += s;
+  return m;
+}
+inline MATRIX3 operator-(const MATRIX3 &a, double s) {
+  MATRIX3 m = a;
+  for (double &d : m.data) d -= s;
+  return m;
+}
+inline MATRIX3 operator*(const MATRIX3 &a, double s) {
+  MATRIX3 m = a;
+  for (double &d : m.data) d *= s;
+  return m;
+}
+inline MATRIX3 operator/(const MATRIX3 &a, double s) {
+  MATRIX3 m = a;
+  for (double &d : m.data) d /= s;
+  return m;
+}
+inline MATRIX3 &operator*=(MATRIX3 &a, double s) {
+  for (double &d : a.data) d *= s;
+  return a;
+}
+inline MATRIX3 &operator/=(MATRIX3 &a, double s) {
+  for (double &d : a.data) d /= s;
+  return a;
+}
+inline VECTOR3 mul(const MATRIX3 &A, const VECTOR3 &b) {  // A b: row i of A dotted with b
+  return _V(A.m11 * b.x + A.m12 * b.y + A.m13 * b.z, A.m21 * b.x + A.m22 * b.y + A.m23 * b.z,
+            A.m31 * b.x + A.m32 * b.y + A.m33 * b.z);
+}
+inline VECTOR3 tmul(const MATRIX3 &A, const VECTOR3 &b) {  // A^T b
+  return _V(A.m11 * b.x + A.m21 * b.y + A.m31 * b.z, A.m12 * b.x + A.m22 * b.y + A.m32 * b.z,
+            A.m13 * b.x + A.m23 * b.y + A.m33 * b.z);
+}
+inline MATRIX3 mul(const MATRIX3 &A, const MATRIX3 &B) {  // A B
+  return _M(A.m11 * B.m11 + A.m12 * B.m21 + A.m13 * B.m31, A.m11 * B.m12 + A.m12 * B.m22 + A.m13 * B.m32,
+            A.m11 * B.m13 + A.m12 * B.m23 + A.m13 * B.m33, A.m21 * B.m11 + A.m22 * B.m21 + A.m23 * B.m31,
+            A.m21 * B.m12 + A.m22 * B.m22 + A.m23 * B.m32, A.m21 * B.m13 + A.m22 * B.m23 + A.m23 * B.m33,
+            A.m31 * B.m11 + A.m32 * B.m21 + A.m33 * B.m31, A.m31 * B.m12 + A.m32 * B.m22 + A.m33 * B.m32,
+            A.m31 * B.m13 + A.m32 * B.m23 + A.m33 * B.m33);
+}
+inline MATRIX3 rotm(const VECTOR3 &axis, double angle) {  // rotation by angle about a unit axis
+  double c = std::cos(angle), s = std::sin(angle), t = 1.0 - c;
+  double x = axis.x, y = axis.y, z = axis.z;
+  return _M(t * x * x + c, t * x * y - z * s, t * x * z + y * s, t * x * y + z * s, t * y * y + c,
+            t * y * z - x * s, t * x * z - y * s, t * y * z + x * s, t * z * z + c);
+}
+inline VECTOR4 _V(double x, double y, double z, double w) {
+  VECTOR4 vec = {{x, y, z, w}};
+  return vec;
+}
+inline VECTOR4 mul(const MATRIX4 &A, const VECTOR4 &b) {  // A b
+  VECTOR4 r;
+  for (int i = 0; i < 4; i++)
+    r.data[i] = A.data[4 * i] * b.x + A.data[4 * i + 1] * b.y + A.data[4 * i + 2] * b.z + A.data[4 * i + 3] * b.w;
+  return r;
+}
+inline RECT _R(int left, int top, int right, int bottom) {
+  RECT r = {left, top, right, bottom};
+  return r;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Enumerations and numeric constants
+// ---------------------------------------------------------------------------------------------
+typedef enum {  // reference frames of state queries
+  FRAME_GLOBAL = 0,    // global (ecliptic) axes
+  FRAME_LOCAL = 1,     // vessel axes
+  FRAME_REFLOCAL = 2,  // planet-local (rotating) axes of the reference body
+  FRAME_HORIZON = 3    // local horizon: x east, y up, z north
+} REFFRAME;
+
+typedef enum {  // thruster group types; values below THGROUP_USER are fixed slots
+  THGROUP_MAIN = 0,
+  THGROUP_RETRO,
+  THGROUP_HOVER,
+  THGROUP_ATT_PITCHUP,
+  THGROUP_ATT_PITCHDOWN,
+  THGROUP_ATT_YAWLEFT,
+  THGROUP_ATT_YAWRIGHT,
+  THGROUP_ATT_BANKLEFT,
+  THGROUP_ATT_BANKRIGHT,
+  THGROUP_ATT_RIGHT,
+  THGROUP_ATT_LEFT,
+  THGROUP_ATT_UP,
+  THGROUP_ATT_DOWN,
+  THGROUP_ATT_FORWARD,
+  THGROUP_ATT_BACK,
+  THGROUP_USER = 0x40
+} THGROUP_TYPE;
+
+typedef enum { LIFT_VERTICAL = 0, LIFT_HORIZONTAL = 1 } AIRFOIL_ORIENTATION;
+
+typedef enum {
+  AIRCTRL_ELEVATOR = 0,
+  AIRCTRL_RUDDER,
+  AIRCTRL_AILERON,
+  AIRCTRL_FLAP,
+  AIRCTRL_ELEVATORTRIM,
+  AIRCTRL_RUDDERTRIM
+} AIRCTRL_TYPE;
+
+#define AIRCTRL_AXIS_AUTO 0  // axis chosen by type (and, for ailerons, by the side of ref)
+#define AIRCTRL_AXIS_YPOS 1  // lift along the horizontal lift direction
+#define AIRCTRL_AXIS_YNEG 2
+#define AIRCTRL_AXIS_XPOS 3  // lift along the vertical lift direction
+#define AIRCTRL_AXIS_XNEG 4
+
+#define NAVMODE_KILLROT 1
+#define NAVMODE_HLEVEL 2
+#define NAVMODE_PROGRADE 3
+#define NAVMODE_RETROGRADE 4
+#define NAVMODE_NORMAL 5
+#define NAVMODE_ANTINORMAL 6
+#define NAVMODE_HOLDALT 7
+#define NAVBIT_KILLROT 0x01
+#define NAVBIT_HLEVEL 0x02
+#define NAVBIT_PROGRADE 0x04
+#define NAVBIT_RETROGRADE 0x08
+#define NAVBIT_NORMAL 0x10
+#define NAVBIT_ANTINORMAL 0x20
+#define NAVBIT_HOLDALT 0x40
+
+enum AltitudeMode { ALTMODE_MEANRAD = 0, ALTMODE_GROUND = 1 };
+
+#define OBJTP_INVALID 0
+#define OBJTP_GENERIC 1
+#define OBJTP_CBODY 2
+#define OBJTP_STAR 3
+#define OBJTP_PLANET 4  // planets and moons
+#define OBJTP_VESSEL 10
+#define OBJTP_SURFBASE 20
+
+#define MESHVIS_NEVER 0x00
+#define MESHVIS_EXTERNAL 0x01
+#define MESHVIS_COCKPIT 0x02
+#define MESHVIS_ALWAYS (MESHVIS_EXTERNAL | MESHVIS_COCKPIT)
+#define MESHVIS_VC 0x04
+#define MESHVIS_EXTPASS 0x10
+
+#define HUD_NONE 0
+#define HUD_ORBIT 1
+#define HUD_SURFACE 2
+#define HUD_DOCKING 3
+
+#define RCS_NONE 0
+#define RCS_ROT 1
+#define RCS_LIN 2
+
+#define VS_FUELRESET 0x00000001
+#define VS_FUELLIST 0x00000002
+#define VS_THRUSTRESET 0x00000004
+#define VS_THRUSTLIST 0x00000008
+#define VS_DOCKINFOLIST 0x00000010
+
+#define LOCALVERTEXLIST ((UINT)(-1))  // the mesh index names a vertex list, not a mesh
+
+// Animation component transforms (the renderer moves the listed groups of a mesh).
+struct MGROUP_TRANSFORM {
+  MGROUP_TRANSFORM() : mesh(0), grp(0), ngrp(0) {}
+  MGROUP_TRANSFORM(UINT _mesh, UINT *_grp, UINT _ngrp) : mesh(_mesh), grp(_grp), ngrp(_ngrp) {}
+  enum TYPE { NULLTRANSFORM, ROTATE, TRANSLATE, SCALE };
+  virtual TYPE Type() const { return NULLTRANSFORM; }
+  UINT mesh;  // mesh index
+  UINT *grp;  // group indices moved (null: the whole mesh)
+  UINT ngrp;  // number of groups in grp
+};
+struct MGROUP_ROTATE : public MGROUP_TRANSFORM {
+  MGROUP_ROTATE(UINT _mesh, UINT *_grp, UINT _ngrp, const VECTOR3 &_ref, const VECTOR3 &_axis, float _angle)
+      : MGROUP_TRANSFORM(_mesh, _grp, _ngrp), ref(_ref), axis(_axis), angle(_angle) {}
+  TYPE Type() const { return ROTATE; }
+  VECTOR3 ref;   // [m] point on the rotation axis, vessel frame
+  VECTOR3 axis;  // unit rotation axis, vessel frame
+  float angle;   // [rad] rotation over the component's state range
+};
+struct MGROUP_TRANSLATE : public MGROUP_TRANSFORM {
+  MGROUP_TRANSLATE(UINT _mesh, UINT *_grp, UINT _ngrp, const VECTOR3 &_shift)
+      : MGROUP_TRANSFORM(_mesh, _grp, _ngrp), shift(_shift) {}
+  TYPE Type() const { return TRANSLATE; }
+  VECTOR3 shift;  // [m] translation over the component's state range, vessel frame
+};
+struct MGROUP_SCALE : public MGROUP_TRANSFORM {
+  MGROUP_SCALE(UINT _mesh, UINT *_grp, UINT _ngrp, const VECTOR3 &_ref, const VECTOR3 &_scale)
+      : MGROUP_TRANSFORM(_mesh, _grp, _ngrp), ref(_ref), scale(_scale) {}
+  TYPE Type() const { return SCALE; }
+  VECTOR3 ref;    // [m] centre of scaling
+  VECTOR3 scale;  // scale factors at the end of the state range
+};
+
+struct ANIMATIONCOMP {
+  double state0, state1;      // animation state range of this component
+  MGROUP_TRANSFORM *trans;    // the transform (owned by the module)
+  ANIMATIONCOMP *parent;      // parent component or null
+  ANIMATIONCOMP **children;   // child components
+  UINT nchildren;             // number of children
+};
+
+struct ANIMATION {
+  double defstate;       // state at which the mesh is modelled
+  double state;          // current state
+  UINT ncomp;            // number of components
+  ANIMATIONCOMP **comp;  // components
+};
+
+// Touchdown point of the ground-contact model.
+typedef struct {
+  VECTOR3 pos;       // [m] contact point, vessel frame
+  double stiffness;  // [N/m] suspension stiffness
+  double damping;    // [N s/m] suspension damping
+  double mu;         // lateral friction coefficient
+  double mu_lng;     // longitudinal friction coefficient (first three points only)
+} TOUCHDOWNVTX;
+
+// Particle stream description (exhaust and contrail streams).
+typedef struct {
+  DWORD flags;             // reserved
+  double srcsize;          // [m] particle size at creation
+  double srcrate;          // [Hz] particles per second
+  double v0;               // [m/s] emission speed
+  double srcspread;        // emission speed spread
+  double lifetime;         // [s] particle lifetime
+  double growthrate;       // [m/s] particle growth rate
+  double atmslowdown;      // slow-down factor in atmosphere
+  enum LTYPE { EMISSIVE, DIFFUSE } ltype;  // lighting
+  enum LEVELMAP { LVL_FLAT, LVL_LIN, LVL_SQRT, LVL_PLIN, LVL_PSQRT } levelmap;  // level -> alpha
+  double lmin, lmax;       // level map limits
+  enum ATMSMAP { ATM_FLAT, ATM_PLIN, ATM_PLOG } atmsmap;  // atmosphere -> alpha
+  double amin, amax;       // atmosphere map limits
+  SURFHANDLE tex;          // particle texture (null: default)
+} PARTICLESTREAMSPEC;
+
+// Exhaust flame description (the structure form of AddExhaust).
+typedef struct {
+  THRUSTER_HANDLE th;  // thruster the flame follows (or null)
+  double *level;       // level source when th is null
+  VECTOR3 *lpos;       // [m] flame position, vessel frame (null: the thruster's)
+  VECTOR3 *ldir;       // flame direction, vessel frame (null: against the thrust)
+  double lsize;        // [m] flame length
+  double wsize;        // [m] flame width
+  double lofs;         // [m] longitudinal offset
+  double modulate;     // level modulation amplitude
+  SURFHANDLE tex;      // texture (null: default)
+  DWORD flags;         // EXHAUST_* flags
+  UINT id;             // reserved
+} EXHAUSTSPEC;
+
+// Head-up display paint description.
+typedef struct {
+  int W, H;        // [pixel] width and height of the display
+  int CX, CY;      // [pixel] centre of the display
+  double Scale;    // [pixel/deg] angular scale
+  int Markersize;  // [pixel] size of markers
+} HUDPAINTSPEC;
+
+// Vessel state description, version 2 (scenario state and vessel creation).
+typedef struct {
+  DWORD version;          // structure version (2)
+  DWORD flag;             // VS_* flags
+  OBJHANDLE rbody;        // reference body
+  OBJHANDLE base;         // surface base (landed on a pad) or null
+  int port;               // pad index of the base
+  int status;             // 0 free flight, 1 landed
+  VECTOR3 rpos;           // [m] position relative to rbody, global axes
+  VECTOR3 rvel;           // [m/s] velocity relative to rbody, global axes
+  VECTOR3 vrot;           // [rad/s] angular velocity, vessel axes (landed: vrot.x holds the altitude)
+  VECTOR3 arot;           // [rad] Euler angles of the orientation (landed: relative to the horizon)
+  double surf_lng;        // [rad] longitude when landed
+  double surf_lat;        // [rad] latitude when landed
+  double surf_hdg;        // [rad] heading when landed
+  DWORD nfuel;            // number of entries in fuel
+  struct FUELSPEC {
+    DWORD idx;            // tank index
+    double level;         // fraction of capacity
+  } *fuel;
+  DWORD nthruster;        // number of entries in thruster
+  struct THRUSTSPEC {
+    DWORD idx;            // thruster index
+    double level;         // permanent level
+  } *thruster;
+  DWORD ndockinfo;        // number of entries in dockinfo
+  struct DOCKINFOSPEC {
+    DWORD idx;            // own port
+    DWORD ridx;           // port of the docked vessel
+    OBJHANDLE rvessel;    // docked vessel
+  } *dockinfo;
+  DWORD xpdr;             // transponder channel
+} VESSELSTATUS2;
+
+// Keyboard scan codes (a 256-byte keyboard state array is indexed by these).
+#define OAPI_KEY_ESCAPE 0x01
+#define OAPI_KEY_1 0x02
+#define OAPI_KEY_2 0x03
+#define OAPI_KEY_3 0x04
+#define OAPI_KEY_4 0x05
+#define OAPI_KEY_5 0x06
+#define OAPI_KEY_6 0x07
+#define OAPI_KEY_7 0x08
+#define OAPI_KEY_8 0x09
+#define OAPI_KEY_9 0x0A
+#define OAPI_KEY_0 0x0B
+#define OAPI_KEY_MINUS 0x0C
+#define OAPI_KEY_EQUALS 0x0D
+#define OAPI_KEY_BACK 0x0E
+#define OAPI_KEY_TAB 0x0F
+#define OAPI_KEY_Q 0x10
+#define OAPI_KEY_W 0x11
+#define OAPI_KEY_E 0x12
+#define OAPI_KEY_R 0x13
+#define OAPI_KEY_T 0x14
+#define OAPI_KEY_Y 0x15
+#define OAPI_KEY_U 0x16
+#define OAPI_KEY_I 0x17
+#define OAPI_KEY_O 0x18
+#define OAPI_KEY_P 0x19
+#define OAPI_KEY_LBRACKET 0x1A
+#define OAPI_KEY_RBRACKET 0x1B
+#define OAPI_KEY_RETURN 0x1C
+#define OAPI_KEY_LCONTROL 0x1D
+#define OAPI_KEY_A 0x1E
+#define OAPI_KEY_S 0x1F
+#define OAPI_KEY_D 0x20
+#define OAPI_KEY_F 0x21
+#define OAPI_KEY_G 0x22
+#define OAPI_KEY_H 0x23
+#define OAPI_KEY_J 0x24
+#define OAPI_KEY_K 0x25
+#define OAPI_KEY_L 0x26
+#define OAPI_KEY_SEMICOLON 0x27
+#define OAPI_KEY_APOSTROPHE 0x28
+#define OAPI_KEY_GRAVE 0x29
+#define OAPI_KEY_LSHIFT 0x2A
+#define OAPI_KEY_BACKSLASH 0x2B
+#define OAPI_KEY_Z 0x2C
+#define OAPI_KEY_X 0x2D
+#define OAPI_KEY_C 0x2E
+#define OAPI_KEY_V 0x2F
+#define OAPI_KEY_B 0x30
+#define OAPI_KEY_N 0x31
+#define OAPI_KEY_M 0x32
+#define OAPI_KEY_COMMA 0x33
+#define OAPI_KEY_PERIOD 0x34
+#define OAPI_KEY_SLASH 0x35
+#define OAPI_KEY_RSHIFT 0x36
+#define OAPI_KEY_MULTIPLY 0x37
+#define OAPI_KEY_LALT 0x38
+#define OAPI_KEY_SPACE 0x39
+#define OAPI_KEY_CAPITAL 0x3A
+#define OAPI_KEY_RCONTROL 0x9D
+#define OAPI_KEY_RALT 0xB8
+
+#define KEYDOWN(buf, key) (buf[key] & 0x80)  // key held
+#define RESETKEY(buf, key) (buf[key] = 0)
+#define KEYMOD_LSHIFT(buf) (KEYDOWN(buf, OAPI_KEY_LSHIFT))
+#define KEYMOD_RSHIFT(buf) (KEYDOWN(buf, OAPI_KEY_RSHIFT))
+#define KEYMOD_SHIFT(buf) (KEYMOD_LSHIFT(buf) || KEYMOD_RSHIFT(buf))
+#define KEYMOD_LCONTROL(buf) (KEYDOWN(buf, OAPI_KEY_LCONTROL))
+#define KEYMOD_RCONTROL(buf) (KEYDOWN(buf, OAPI_KEY_RCONTROL))
+#define KEYMOD_CONTROL(buf) (KEYMOD_LCONTROL(buf) || KEYMOD_RCONTROL(buf))
+#define KEYMOD_LALT(buf) (KEYDOWN(buf, OAPI_KEY_LALT))
+#define KEYMOD_RALT(buf) (KEYDOWN(buf, OAPI_KEY_RALT))
+#define KEYMOD_ALT(buf) (KEYMOD_LALT(buf) || KEYMOD_RALT(buf))
+
+// Aerodynamic callbacks.
+typedef double (*LiftCoeffFunc)(double aoa);  // [rad] -> lift coefficient (legacy model)
+typedef void (*AirfoilCoeffFunc)(double aoa, double M, double Re, double *cl, double *cm, double *cd);
+typedef void (*AirfoilCoeffFuncEx)(VESSEL *v, double aoa, double M, double Re, void *context, double *cl,
+                                   double *cm, double *cd);
+
+// ---------------------------------------------------------------------------------------------
+// World functions
+// ---------------------------------------------------------------------------------------------
+// Objects and look-ups
+OAPIFUNC OBJHANDLE oapiGetObjectByName(char *name);              // vessel or celestial body; null if none
+OAPIFUNC OBJHANDLE oapiGetVesselByName(char *name);              // vessel only; null if none
+OAPIFUNC OBJHANDLE oapiGetGbodyByName(char *name);               // celestial body only; null if none
+OAPIFUNC OBJHANDLE oapiGetBaseByName(OBJHANDLE hPlanet, char *name);  // surface base of a planet
+OAPIFUNC void oapiGetObjectName(OBJHANDLE hObj, char *name, int n);   // strncpy of the name
+OAPIFUNC int oapiGetObjectType(OBJHANDLE hObj);                  // OBJTP_*
+OAPIFUNC OBJHANDLE oapiGetFocusObject();                         // the vessel with the input focus
+OAPIFUNC VESSEL *oapiGetVesselInterface(OBJHANDLE hVessel);      // module interface of a vessel
+OAPIFUNC double oapiGetMass(OBJHANDLE hObj);                     // [kg] current mass
+OAPIFUNC double oapiGetSize(OBJHANDLE hObj);                     // [m] mean radius or vessel size
+OAPIFUNC double oapiGetPlanetPeriod(OBJHANDLE hPlanet);          // [s] sidereal rotation period
+OAPIFUNC void oapiGetGlobalPos(OBJHANDLE hObj, VECTOR3 *pos);    // [m] global position
+OAPIFUNC void oapiGetGlobalVel(OBJHANDLE hObj, VECTOR3 *vel);    // [m/s] global velocity
+// [rad, rad, m] equatorial position of a vessel relative to its surface reference; FALSE if none
+OAPIFUNC BOOL oapiGetEquPos(OBJHANDLE hVessel, double *longitude, double *latitude, double *radius);
+// [rad, rad, m] equatorial position of a surface base; rad receives the planet's mean radius
+OAPIFUNC void oapiGetBaseEquPos(OBJHANDLE hBase, double *lng, double *lat, double *rad = 0);
+// [rad, rad, m] -> [m] planet-centred equatorial coordinates of hObj to a global position
+OAPIFUNC void oapiEquToGlobal(OBJHANDLE hObj, double lng, double lat, double rad, VECTOR3 *glob);
+// [m/s] wind at (lng, lat, alt): frame 0 horizon, 1 planet-local, 2 planet-local non-rotating, 3 global
+OAPIFUNC VECTOR3 oapiGetWindVector(OBJHANDLE hPlanet, double lng, double lat, double alt, int frame = 0,
+                                   double *windspeed = NULL);
+// Aerodynamic helpers
+OAPIFUNC double oapiGetInducedDrag(double cl, double A, double e);  // cl^2 / (pi A e)
+OAPIFUNC double oapiGetWaveDrag(double M, double M1, double M2, double M3, double cmax);  // profile over Mach
+// Time
+OAPIFUNC double oapiGetSimTime();  // [s] simulation time at the start of the current step
+OAPIFUNC double oapiGetSimStep();  // [s] length of the current step
+OAPIFUNC double oapiGetSimMJD();   // [days] modified Julian date at the start of the current step
+// Visuals, camera, user interface
+OAPIFUNC SURFHANDLE oapiRegisterExhaustTexture(char *name);   // null if not found
+OAPIFUNC SURFHANDLE oapiRegisterParticleTexture(char *name);  // null if not found
+OAPIFUNC void oapiCameraAttach(OBJHANDLE hObj, int mode);     // mode 0 internal, 1 external, 2 unchanged
+OAPIFUNC void oapiOpenInputBox(char *title, bool (*Clbk)(void *, char *, void *), char *buf = 0, int vislen = 20,
+                               void *usrdata = 0);
+OAPIFUNC void oapiWriteLog(char *line);  // a line in the simulator's log
+// Scenario files
+OAPIFUNC void oapiWriteScenario_string(FILEHANDLE scn, char *item, char *string);  // "  item string"
+OAPIFUNC void oapiWriteScenario_int(FILEHANDLE scn, char *item, int i);            // "  item i"
+OAPIFUNC void oapiWriteScenario_float(FILEHANDLE scn, char *item, double d);       // "  item d" (%g)
+OAPIFUNC bool oapiReadScenario_nextline(FILEHANDLE scn, char *&line);  // false at the END of the block
+
+// Module glue: the core's exports and the module's own version record
+DLLEXPORT void InitLib(HINSTANCE hModule);  // called by every module when it is loaded
+DLLEXPORT int Date2Int(char *date);         // "Mmm dd yyyy" -> yymmdd
+int oapiGetModuleVersion();                 // interface version a module was built against (glue)
+
+// Emitted into exactly one translation unit of a module, which defines ORBITER_MODULE first.
+#ifdef ORBITER_MODULE
+#ifndef ORBITER_MODULE_BUILD_DATE
+#define ORBITER_MODULE_BUILD_DATE "May 13 2016"  // pinned so that builds are reproducible
+#endif
+void dummy();
+void calldummy() { dummy(); }
+DLLCLBK char *ModuleDate() {
+  static char date[] = ORBITER_MODULE_BUILD_DATE;
+  return date;
+}
+#endif
+
+#endif  // ORBITERAPI_H

@@ -1,0 +1,63 @@
+// The module glue: load hooks, the interface version and the build dates.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "loader/module.h"
+#include "world_fixture.h"
+
+namespace {
+
+TEST(Date2Int, ConvertsTheInterfaceAndModuleDates) {
+  EXPECT_EQ(Date2Int(const_cast<char *>("Apr 12 2016")), 160412);
+  EXPECT_EQ(Date2Int(const_cast<char *>("May 13 2016")), 160513);
+  EXPECT_EQ(Date2Int(const_cast<char *>("december 31 1999")), 991231);  // case-insensitive, 3 letters
+  EXPECT_EQ(Date2Int(const_cast<char *>("Foo 1 2020")), 201301);        // unknown month gives 13
+}
+
+TEST(ModuleGlue, EveryModuleReportsItsDatesAndCachesTheVersion) {
+  auto w = testsupport::makeWorld();
+  for (const char *name : {"larkon", "orlis", "pelo_ring"}) {
+    sim::Module &m = w->modules().load(name);
+    EXPECT_STREQ(m.moduleDate(), "May 13 2016") << name;
+    EXPECT_EQ(m.buildDate, 160513) << name;
+    EXPECT_EQ(m.apiVersion, 160412) << name;
+    int before = sim::date2IntCalls();
+    EXPECT_EQ(m.getModuleVersion(), 160412);
+    EXPECT_EQ(m.getModuleVersion(), 160412);
+    EXPECT_EQ(sim::date2IntCalls(), before) << name << ": the version was converted again";
+  }
+}
+
+TEST(ModuleGlue, CallsInitLibWithItsOwnHandleAndRunsTheHooks) {
+  std::string exitFile = (std::filesystem::temp_directory_path() / "arvex_exit_hook").string();
+  std::filesystem::remove(exitFile);
+  setenv("RECORDER_EXIT_FILE", exitFile.c_str(), 1);
+  {
+    auto w = testsupport::makeWorld();
+    sim::Module &m = w->modules().load("test_recorder");
+    bool found = false;
+    for (const sim::InitLibRecord &r : sim::initLibCalls())
+      if (r.handle == m.handle) found = r.file.find("test_recorder.so") != std::string::npos;
+    EXPECT_TRUE(found) << "InitLib was not called with the module's handle";
+    auto log = reinterpret_cast<const char *(*)()>(dlsym(m.handle, "recorderLog"));
+    ASSERT_NE(log, nullptr);
+    EXPECT_NE(std::string(log()).find("InitModule"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(exitFile));
+  }  // the world unloads the module: its ExitModule hook runs
+  EXPECT_TRUE(std::filesystem::exists(exitFile));
+  unsetenv("RECORDER_EXIT_FILE");
+  std::filesystem::remove(exitFile);
+}
+
+TEST(ModuleGlue, OvcExitWithNullDoesNothing) {
+  auto w = testsupport::makeWorld();
+  for (const char *name : {"larkon", "orlis", "pelo_ring"}) {
+    sim::Module &m = w->modules().load(name);
+    m.ovcExit(nullptr);  // must neither crash nor free anything
+  }
+}
+
+}  // namespace
