@@ -46,8 +46,21 @@ void applyClassItems(Vessel &v, const VesselClass &cls) {
   if (c.numbers("RotDrag", n, 3)) i->SetRotDrag(_V(n[0], n[1], n[2]));
   std::string mesh;
   if (c.text("MeshName", mesh) && !mesh.empty()) i->AddMesh(mesh.c_str());
+  if (c.numbers("CW", n, 4)) i->SetCW(n[0], n[1], n[2], n[3]);
   if (c.numbers("TouchdownPoints", n, 9))
     i->SetTouchdownPoints(_V(n[0], n[1], n[2]), _V(n[3], n[4], n[5]), _V(n[6], n[7], n[8]));
+  if (const ConfigFile::Block *b = c.block("TOUCHDOWNPOINTS")) {
+    std::vector<TOUCHDOWNVTX> pts;
+    for (const SourceLine &l : b->lines) {
+      std::string line = trimScenarioLine(l.text);
+      if (line.empty()) continue;
+      if (!parseNumbers(line, n) || n.size() < 6 || n.size() > 7)
+        throw InputError(at(c.file(), l.number, "touchdown point: expected x y z stiffness damping mu [mu_lng]"));
+      pts.push_back({_V(n[0], n[1], n[2]), n[3], n[4], n[5], n.size() > 6 ? n[6] : n[5]});
+    }
+    if (pts.size() < 3) throw InputError(at(c.file(), b->line, "fewer than three touchdown points"));
+    i->SetTouchdownPoints(pts.data(), static_cast<DWORD>(pts.size()));
+  }
   if (const ConfigFile::Block *b = c.block("ATTACHMENT")) {
     for (const SourceLine &l : b->lines) {
       std::istringstream in(trimScenarioLine(l.text));

@@ -4,7 +4,9 @@
 // clbkSetClassCaps the simulator reads the file's generic items, which override what the module
 // set; for the passive classes they are the whole definition:
 //   Size, Mass (empty mass) [kg], PMI (3), CrossSections (3), RotDrag (3), MeshName,
-//   TouchdownPoints (9: three points, the simulator's three-point rule for stiffness),
+//   CW (4: the legacy drag coefficients z+, z-, x, y),
+//   TouchdownPoints (9: three points, the simulator's three-point rule for stiffness), or a block
+//   BEGIN_TOUCHDOWNPOINTS ... END_TOUCHDOWNPOINTS, lines "x y z stiffness damping mu [mu_lng]",
 //   BEGIN_ATTACHMENT ... END_ATTACHMENT with lines "P|C  x y z  dx dy dz  rx ry rz  [ID]"
 //   (P: a point by which the vessel hangs from a parent, C: a point for a child).
 #pragma once

@@ -82,17 +82,24 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b) {
   ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega};
   Quat q = v.st.q;
   ContactForces c;
-  for (int i = 0; i < n; i++) {
+  // Kick-drift-kick: half a velocity update, a position update, half a velocity update; the
+  // velocity then belongs to the same instant as the position (a plain semi-implicit step would
+  // leave a resting vessel with a spurious velocity of half a step's centripetal change).
+  auto kick = [&](double dh) {
     contactForces(v, s, body, m, h, c);
     if (c.deepest >= 1.0) v.st.crashed = true;
     VECTOR3 a = world.gravityRel(&body, s.r, *b.k0) + (mul(s.R, fb.force_V) + c.force_G) / m;
     VECTOR3 alpha = angularAcceleration(v, fb.torque_V + c.torque_V, m, s.w);
-    s.u += a * h;
-    s.w += alpha * h;
+    s.u += a * dh;
+    s.w += alpha * dh;
     capRate(s.w);
+  };
+  for (int i = 0; i < n; i++) {
+    kick(0.5 * h);
     s.r += s.u * h;
     q = qnormalised(qadd(q, quatRate(q, s.w), h));
     s.R = quatToMatrix(q);
+    kick(0.5 * h);
   }
   v.st.rpos = s.r;
   v.st.rvel = s.u;

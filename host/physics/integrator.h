@@ -7,8 +7,8 @@
 //   dq/dt = q (0, -w) / 2   (the simulator's sense of w, frames.h)
 //   dw_x/dt = (tau_x / m - (I_y - I_z) w_y w_z) / I_x   and cyclically (I mass-normalised)
 // Free flight: classic fourth-order Runge-Kutta over dt, bodies evaluated at t0, t0 + dt/2, t0 + dt.
-// Ground contact (a touchdown point within reach of the ground during the step): semi-implicit
-// Euler sub-steps short enough for the stiffest point (contact.h), contact forces re-evaluated at
+// Ground contact (a touchdown point within reach of the ground during the step): kick-drift-kick
+// (leapfrog) sub-steps short enough for the stiffest point (contact.h), contact forces re-evaluated at
 // every sub-step. |w| is capped at 100 pi rad/s.
 #pragma once
 

@@ -5,7 +5,7 @@
 //   2. clbkPreStep(t0, dt, mjd0) for every vessel
 //   3. force build for every free vessel: navigation modes, thrust and propellant flow,
 //      control-surface motion, aerodynamics (forces in vessel axes, fixed for the step)
-//   4. integration: fixed-step RK4 in free flight; short semi-implicit sub-steps while touchdown
+//   4. integration: fixed-step RK4 in free flight; short leapfrog sub-steps while touchdown
 //      points are in ground contact; gravity of every body at every stage
 //   5. attached children follow their parents; landed vessels ride on the rotating surface
 //   6. surface parameters, the landed-state check
