@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "vessel/placement.h"
 #include "vessel/vessel.h"
 #include "world/body.h"
 
@@ -17,6 +18,10 @@ double inverseMass(const Vessel &v, const VECTOR3 &r_V, const VECTOR3 &e_V, doub
 }
 
 double frictionScale(double speed) { return speed < 10.0 ? std::sqrt(0.1 * speed) : 1.0; }
+
+VECTOR3 perpendicular(const VECTOR3 &n) {
+  return std::fabs(n.x) < 0.9 ? unit(crossp(n, _V(1, 0, 0))) : unit(crossp(n, _V(0, 1, 0)));
+}
 
 }  // namespace
 
@@ -36,24 +41,28 @@ double lowestTouchdownHeight(const Vessel &v) {
   return lowestTouchdownHeight(v, s, *b);
 }
 
-void contactForces(const Vessel &v, const ContactState &s, const CelestialBody &b, double mass, double h,
+void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, double mass, double h,
                    ContactForces &out) {
   out = ContactForces{};
   const std::vector<TOUCHDOWNVTX> &td = v.def.touchdown.points;
+  std::vector<ContactAnchor> &anchors = *s.anchors;
+  anchors.resize(td.size());
   if (td.size() < 3) return;
   int n_c = 0;
   for (const TOUCHDOWNVTX &p : td)
     if (length(s.r + mul(s.R, p.pos)) < b.meanRadius) n_c++;
-  if (n_c == 0) return;
-  VECTOR3 spin_G = mul(b.now().R_GP, _V(0, b.rotationRate(), 0));
+  VECTOR3 spin_G = mul(s.R_GP, _V(0, b.rotationRate(), 0));
   VECTOR3 lng_G = mul(s.R, td[0].pos - (td[1].pos + td[2].pos) * 0.5);
   for (size_t i = 0; i < td.size(); i++) {
     const TOUCHDOWNVTX &p = td[i];
-    VECTOR3 lever_G = mul(s.R, p.pos);
-    VECTOR3 pr = s.r + lever_G;
+    ContactAnchor &anchor = anchors[i];
+    VECTOR3 pr = s.r + mul(s.R, p.pos);
     double dist = length(pr);
     double height = dist - b.meanRadius;
-    if (height >= 0) continue;
+    if (height >= 0) {
+      anchor.valid = false;
+      continue;
+    }
     VECTOR3 n = pr / dist;
     out.deepest = std::max(out.deepest, -height);
     double depth = std::min(-height, 1.0);
@@ -61,20 +70,37 @@ void contactForces(const Vessel &v, const ContactState &s, const CelestialBody &
     double vn = dotp(vel, n);
     double normal = std::max(0.0, p.stiffness * depth - p.damping * vn);
     double base = std::min(depth, 0.1) * p.stiffness;
+    VECTOR3 ground = n * b.meanRadius;
+    if (!anchor.valid) anchor = {true, tmul(s.R_GP, ground)};
+    VECTOR3 anchor_G = mul(s.R_GP, anchor.pos_P);
+    VECTOR3 offset = pr - anchor_G;
     VECTOR3 el = lng_G - n * dotp(lng_G, n);
     double ll = length(el);
-    el = ll > 1e-12 ? el / ll : (std::fabs(n.x) < 0.9 ? unit(crossp(n, _V(1, 0, 0))) : unit(crossp(n, _V(0, 1, 0))));
+    el = ll > 1e-12 ? el / ll : perpendicular(n);
     VECTOR3 es = crossp(n, el);
     VECTOR3 F = n * normal;
     double mus[2] = {i < 3 ? p.mu_lng : p.mu, p.mu};
     const VECTOR3 *dirs[2] = {&el, &es};
     for (int k = 0; k < 2; k++) {
-      double vd = dotp(vel, *dirs[k]);
-      double f = mus[k] * base * frictionScale(std::fabs(vd));
-      double w = inverseMass(v, p.pos, tmul(s.R, *dirs[k]), mass);
-      f = std::min(f, std::fabs(vd) / (h * w * n_c));
-      F += *dirs[k] * (vd > 0 ? -f : f);
+      const VECTOR3 &e = *dirs[k];
+      double vd = dotp(vel, e), sd = dotp(offset, e);
+      double stick = -p.stiffness * sd - p.damping * vd;
+      double limit = mus[k] * base;
+      double f;
+      if (std::fabs(stick) <= limit) {
+        f = stick;
+      } else {
+        double slide = limit * frictionScale(std::fabs(vd));
+        double w = inverseMass(v, p.pos, tmul(s.R, e), mass);
+        slide = std::min(slide, std::fabs(vd) / (h * w * std::max(n_c, 1)));
+        f = (vd > 0 || (vd == 0 && stick < 0)) ? -slide : slide;
+        // the anchor follows: the spring then holds just what slides
+        double sdNew = p.stiffness > 0 ? -(f + p.damping * vd) / p.stiffness : 0.0;
+        anchor_G += e * (sd - sdNew);
+      }
+      F += e * f;
     }
+    anchor.pos_P = tmul(s.R_GP, unit(anchor_G) * b.meanRadius);
     out.force_G += F;
     out.torque_V += crossp(tmul(s.R, F), p.pos);
     out.contacts++;
@@ -84,19 +110,16 @@ void contactForces(const Vessel &v, const ContactState &s, const CelestialBody &
 double contactSubstep(const Vessel &v, const MATRIX3 &R, const VECTOR3 &up_G, double mass, double dt) {
   double h = dt;
   VECTOR3 up_V = tmul(R, up_G);
+  VECTOR3 a_V = perpendicular(up_V), b_V = crossp(up_V, a_V);
   for (const TOUCHDOWNVTX &p : v.def.touchdown.points) {
-    double w = inverseMass(v, p.pos, up_V, mass);
-    if (p.damping > 0) h = std::min(h, 0.25 / (p.damping * w));
-    if (p.stiffness > 0) h = std::min(h, 0.2 / std::sqrt(p.stiffness * w));
+    for (const VECTOR3 *e : {&up_V, &a_V, &b_V}) {
+      double w = inverseMass(v, p.pos, *e, mass);
+      if (p.damping > 0) h = std::min(h, 0.25 / (p.damping * w));
+      if (p.stiffness > 0) h = std::min(h, 0.2 / std::sqrt(p.stiffness * w));
+    }
   }
   return h;
 }
-
-}  // namespace sim
-
-#include "vessel/placement.h"
-
-namespace sim {
 
 void updateLandedState(Vessel &v, double dt) {
   if (v.landed() || v.st.parentLink.parent) return;
@@ -112,6 +135,7 @@ void updateLandedState(Vessel &v, double dt) {
   const MATRIX3 &R_GP = b->now().R_GP;
   VECTOR3 r = v.st.frame == b ? v.st.rpos : v.globalPos() - b->now().pos;
   setLandedPose(v, *b, tmul(R_GP, r), mul(transp(R_GP), v.st.R));
+  v.st.anchors.clear();
   v.stateChanged();
 }
 

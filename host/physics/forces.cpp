@@ -17,8 +17,9 @@ void buildForces(Vessel &v, double dt) {
     return;
   }
   if (!v.landed()) applyNavmodes(v, dt);
+  double massBefore = v.mass();
   buildThrust(v, dt, fb);
-  fb.mass = v.mass();
+  fb.mass = 0.5 * (massBefore + v.mass());  // the mean mass over the step: the burn stays second order
   moveControlSurfaces(v, dt);
   buildAerodynamics(v, dt, fb);
   if (fb.thrusting && v.landed()) v.releaseFromGround();

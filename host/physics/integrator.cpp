@@ -65,28 +65,29 @@ void rungeKutta(World &world, Vessel &v, double dt, const StepBodies &b) {
 // Would a touchdown point reach the ground during this step?
 bool nearGround(const Vessel &v, const CelestialBody &b, double dt) {
   if (v.def.touchdown.points.empty()) return false;
-  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega};
+  ContactState s;
+  s.r = v.st.rpos, s.R = v.st.R;
   double h = lowestTouchdownHeight(v, s, b);
   double radial = dotp(v.st.rvel, v.st.rpos) / length(v.st.rpos);
   double reach = v.def.size;  // a point can swing by the vessel's size when it turns
   return h < 2.0 * std::fabs(radial) * dt + 0.5 + std::min(reach, length(v.st.omega) * reach * dt);
 }
 
-void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b) {
+void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b, double t0) {
   const CelestialBody &body = *v.st.frame;
   const ForceBuild &fb = v.fb;
   double m = fb.mass;
   double h = contactSubstep(v, v.st.R, unit(v.st.rpos), m, dt);
   int n = std::clamp(static_cast<int>(std::ceil(dt / h - 1e-9)), 1, 4000);
   h = dt / n;
-  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega};
+  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega, body.rotationAt(t0), &v.st.anchors};
   Quat q = v.st.q;
   ContactForces c;
   // Kick-drift-kick: half a velocity update, a position update, half a velocity update; the
   // velocity then belongs to the same instant as the position (a plain semi-implicit step would
   // leave a resting vessel with a spurious velocity of half a step's centripetal change).
   auto kick = [&](double dh) {
-    contactForces(v, s, body, m, h, c);
+    contactForces(v, s, body, m, dh, c);
     if (c.deepest >= 1.0) v.st.crashed = true;
     VECTOR3 a = world.gravityRel(&body, s.r, *b.k0) + (mul(s.R, fb.force_V) + c.force_G) / m;
     VECTOR3 alpha = angularAcceleration(v, fb.torque_V + c.torque_V, m, s.w);
@@ -99,6 +100,7 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b) {
     s.r += s.u * h;
     q = qnormalised(qadd(q, quatRate(q, s.w), h));
     s.R = quatToMatrix(q);
+    s.R_GP = body.rotationAt(t0 + (i + 1) * h);
     kick(0.5 * h);
   }
   v.st.rpos = s.r;
@@ -113,8 +115,9 @@ void integrateVessel(World &world, Vessel &v, double dt, const StepBodies &bodie
   const CelestialBody *surface = v.sp.ref;
   if (surface && v.st.frame != surface && v.sp.alt < 10.0 * v.def.size + 1000.0) v.rebase(surface);
   if (surface && v.st.frame == surface && nearGround(v, *surface, dt)) {
-    contactSteps(world, v, dt, bodies);
+    contactSteps(world, v, dt, bodies, world.simTime());
   } else {
+    v.st.anchors.clear();
     rungeKutta(world, v, dt, bodies);
   }
 }

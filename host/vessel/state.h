@@ -53,6 +53,12 @@ struct ParentLink {
 
 enum class FlightStatus { Flying, Landed };
 
+// Where a touchdown point sticks to the ground while static friction holds it.
+struct ContactAnchor {
+  bool valid = false;
+  VECTOR3 pos_P{};  // [m] on the surface, planet-local axes
+};
+
 struct VesselState {
   const CelestialBody *frame = nullptr;  // origin of rpos/rvel (null: the global origin)
   VECTOR3 rpos{}, rvel{};  // [m], [m/s] relative to the frame body, global axes
@@ -64,6 +70,7 @@ struct VesselState {
   LandedPose landed;
   double stillTime = 0;  // [s] time at rest in ground contact with no thrust
   bool crashed = false;  // a touchdown point was driven a metre into the ground
+  std::vector<ContactAnchor> anchors;  // by touchdown point, while in contact
 
   std::vector<double> tankMass;          // [kg]
   std::vector<ThrusterState> thrusters;  // by thruster index

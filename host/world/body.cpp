@@ -74,4 +74,8 @@ BodyKinematics CelestialBody::kinematicsAt(double t) const {
   return k;
 }
 
+MATRIX3 CelestialBody::rotationAt(double t) const {
+  return mul(obliquityMatrix(obliquity), spinMatrix(spinStart_ + rotationRate() * t));
+}
+
 }  // namespace sim

@@ -58,6 +58,8 @@ class CelestialBody : public WorldObject {
 
   // Kinematics at simulation time t [s] after the start MJD (set by the world).
   BodyKinematics kinematicsAt(double t) const;
+  // The planet-local -> global rotation alone at time t.
+  MATRIX3 rotationAt(double t) const;
   // Current kinematics, updated by the world at every step boundary.
   const BodyKinematics &now() const { return current_; }
   void setNow(double t) { current_ = kinematicsAt(t); }
