@@ -1,9 +1,130 @@
-// The larkon vessel class.
+// The larkon booster: a reusable first stage with nine main engines (run as nine, three or one),
+// engine-steering and RCS attitude sets, grid fins and landing legs, and the recovery autopilots
+// (flyback to a named target, reentry attitude hold, automatic reentry burn, descent and landing).
+//
+// Vessel frame: +z from the engines (engine plane z = -21 m) to the top (grid fins near
+// z = +19.6 m); x and y span the cross-section. SI units and radians throughout; angles quoted in
+// degrees are converted with RAD. The members are those of the class's definition, in order,
+// grouped by concern; each is given its default in clbkSetClassCaps (the constructor sets none).
 #pragma once
 
 #include "Orbitersdk.h"
+#include "booster/step_inputs.h"
+
+// Module-wide: the one target name of every booster, and the body its bases are looked up on.
+extern char targetName[256];     // NUL-terminated; "NULL" when none is set
+extern OBJHANDLE targetGravRef;  // gravity reference at the last K press or post-creation
 
 class larkon final : public VESSEL3 {
  public:
   larkon(OBJHANDLE hVessel, int flightmodel) : VESSEL3(hVessel, flightmodel) {}
+  ~larkon();
+
+  // --- simulator callbacks --------------------------------------------------------------------
+  void clbkSetClassCaps(FILEHANDLE cfg) override;
+  void clbkSaveState(FILEHANDLE scn) override;
+  void clbkLoadStateEx(FILEHANDLE scn, void *status) override;
+  void clbkPostCreation() override;
+  void clbkPreStep(double simt, double simdt, double mjd) override;
+  void clbkPostStep(double simt, double simdt, double mjd) override;
+  int clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) override;
+  bool clbkLoadGenericCockpit() override;
+  bool clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp) override;
+
+  // --- handles (issued by the simulator) ------------------------------------------------------
+  THRUSTER_HANDLE thMain[3];          // main engines: [0] nine, [1] three, [2] the centre engine
+  THRUSTER_HANDLE thEngineAtt[12];    // engine-steering thrusters at the engine plane (main tank)
+  THRUSTER_HANDLE thGroupScratch[2];  // array handed to CreateThrusterGroup; no lasting meaning
+  THRUSTER_HANDLE thRcs[12];          // reaction-control thrusters (RCS tank)
+  THGROUP_HANDLE thgMain;             // THGROUP_MAIN, holding thMain[engineMode]
+  THGROUP_HANDLE thgPitchUp, thgPitchDown, thgBankRight, thgBankLeft, thgYawRight, thgYawLeft;
+  PROPELLANT_HANDLE phMain;           // main propellant
+  PROPELLANT_HANDLE phRcs;            // RCS propellant
+  OBJHANDLE flybackTarget;            // target found by code 2301 (a record of the look-up only)
+  OBJHANDLE landingTarget;            // target found by key B (a record of the look-up only)
+  ANIMATIONCOMPONENT_HANDLE animParent[5];  // parents while the animation hierarchy is built
+  PSTREAM_HANDLE psLandingPlume;      // the centre engine's low plume, replaced near the ground
+  CTRLSURFHANDLE csFinElevator, csFinRudder;  // grid-fin control surfaces while the fins are out
+
+  // --- numbers and states ---------------------------------------------------------------------
+  double flybackFlightTime;  // [s] predicted flight time of the transfer solution (last step)
+  double simDt;              // [s] step length of the current frame
+  double sequenceTimer;      // [s] time spent in stage 1 of the automatic sequence
+  int legsState;             // legs: 0 stowed, 1 deploying, 2 deployed, 3 retracting
+  int apDescent;             // descent autopilot on (1) / off (0)
+  int engineMode;            // main engines: 0 nine, 1 three, 2 the centre engine
+  int finsState;             // grid fins: 0 stowed, 1 deploying, 2 deployed, 3 stowing
+  int cameraBackward;        // camera looks along +z (0) or -z (1)
+  int apFlyback;             // flyback autopilot: 0 off, 1 both solutions, 2 transfer only
+  int apReentryAttitude;     // reentry-attitude hold on/off
+  int descentBurnDone;       // the descent correction burn is finished (1)
+  int autoSequence;          // automatic flyback-to-landing sequence, stage 0 to 4
+  int attitudeSet;           // rotation groups made of 0: thEngineAtt, 1: thRcs
+  int below15km;             // the reentry-burn window is closed
+  UINT animLegs, animLegStruts, animLegExtend;            // leg animations
+  UINT animFinsDeploy, animFinsDeflectA, animFinsDeflectB;  // grid-fin animations
+  double legsAnimState[3];   // [0..1] leg swing, strut swing, strut telescoping
+  double finsAnimState[3];   // [0..1] fin unfold, deflection channels A and B (0.5 neutral)
+  double requiredDv;         // [m/s] velocity change still required by the flyback guidance
+  double maxAttRate;         // [rad/s] rate limit of the attitude laws
+  double transferArrivalAngle;  // [rad] predicted descent angle at the transfer aim point
+  double fallArrivalAngle;      // [rad] the same for the falling solution
+  // Owned components. Null until clbkSetClassCaps builds them, so that deleting a booster that
+  // was never defined frees nothing it does not own.
+  MGROUP_TRANSLATE *legTranslate[16] = {};  // owned: strut segments, four per leg
+  MGROUP_ROTATE *legRotate[8] = {};         // owned: leg swing and strut swing, two per leg
+  MGROUP_ROTATE *finDeploy[4] = {};         // owned: fin unfold
+  MGROUP_ROTATE *finDeflect[4] = {};        // owned: fin deflection
+  VECTOR3 guidanceVector;    // [m/s] velocity change to make, vessel frame; +z is steered along it
+  int reentryBurnOn;         // latch: the reentry burn has fired; also its level (0 or 1)
+  int landingPlumeSet;       // the low plume has been replaced
+  int reentryBurnShown;      // "Auto Reentry Burn Active" latch for the head-up display
+  double alignCos;           // cosine between a direction of motion and an axis (scratch)
+
+  // --- operations -----------------------------------------------------------------------------
+  // definition.cpp / animations.cpp
+  void defineAnimations();
+  // engines.cpp
+  void applyEngineMode();
+  void killAttitudeThrust();
+  void useEngineAttitudeSet();
+  void useRcsAttitudeSet();
+  // commands.cpp
+  void applyCameraDirection();
+  static bool onTargetNameEntered(void *id, char *str, void *usrdata);
+  // attitude.cpp
+  void holdReentryAttitude();
+  void holdVerticalAttitude();
+  void pointAlongGuidance();
+  // guidance/
+  void flybackTransferStep();
+  void flybackFallStep();
+  void reentryBurnStep();
+  void descentStep();
+  void descentCorrectionBurnStep();
+  void landingAttitudeStep();
+
+ private:
+  // driver.cpp
+  void swapPlumeNearGround(double alt);
+  void selectAttitudeSet();
+  void advanceSequence(double alt, double simdt);
+  void moveLegs(double simdt);
+  void moveFins(double simdt);
+  void steerFins(double alt, double simdt);
+  void createFinSurfaces();
+  // engines.cpp: the six rotation groups from the engine-steering (false) or RCS (true) set
+  void createRotationGroups(bool rcs);
+  // attitude.cpp: the shared per-axis rule (angular acceleration a of the attitude set, error e,
+  // rate w, band B [deg], fade factor)
+  double axisCommand(double a, double error, double rate, double bandDeg, double fade) const;
+  double attitudeAcceleration();
+  void setPitchYawCommands(double pitch, double yaw);
+  // guidance/flyback.cpp: throttle law and end test of both solutions (dv in vessel axes,
+  // alpha its angle from +z, demand the throttle that would remove dv.z in one step)
+  void flybackThrottle(const VECTOR3 &dv, double alpha, double demand);
+  // guidance/target.cpp: the target by name (a vessel, else a base on `baseBody`)
+  OBJHANDLE resolveTarget(OBJHANDLE baseBody) const;
+
+  booster::StepInputs in_;  // host values read at most once per step
 };

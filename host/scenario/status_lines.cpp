@@ -151,7 +151,10 @@ class LineParser {
       return;
     }
     if (startsWithNoCase(line, "VROT", r)) {
-      if (numbers(r, "VROT", d, 3)) vs_.vrot = _V(d[0], d[1], d[2]) * RAD;
+      if (numbers(r, "VROT", d, 3)) {
+        vs_.vrot = _V(d[0], d[1], d[2]) * RAD;
+        if (spawn_) spawn_->ext.hasVrot = true, spawn_->ext.vrot = vs_.vrot;
+      }
       return;
     }
     if (startsWithNoCase(line, "ALT", r)) {

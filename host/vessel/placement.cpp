@@ -155,14 +155,14 @@ void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn)
     st.rvel = mul(k.R_GP, mul(R_PH, v_H)) + surfaceVelocity_G(*body, k, pos_P);
     MATRIX3 R_HV = ext.hasArot ? sim::eulerToMatrix(vs.arot) : alongMotion_HV(v_H);
     setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
-    st.omega = vs.vrot;
+    st.omega = ext.hasVrot ? ext.vrot : _V(0, 0, 0);  // vrot.x may hold the ALT line
   } else {
     st.status = sim::FlightStatus::Flying;
     st.frame = body;
     st.rpos = vs.rpos;
     st.rvel = vs.rvel;
     setAttitude(sim::eulerToMatrix(vs.arot));
-    st.omega = vs.vrot;
+    st.omega = spawn ? (ext.hasVrot ? ext.vrot : _V(0, 0, 0)) : vs.vrot;
   }
   stateChanged();
 }

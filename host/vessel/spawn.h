@@ -17,6 +17,8 @@ namespace sim {
 struct SpawnExtension {
   bool hasArot = false;  // AROT given (landed and flying: relative to the horizon)
   bool hasAlt = false;   // ALT given
+  bool hasVrot = false;  // VROT given
+  VECTOR3 vrot{};        // [rad/s] VROT (VESSELSTATUS2 shares vrot.x with ALT)
 
   // "STATUS Flying": position (surf_lng, surf_lat, alt), ground track surf_hdg, ground speed and
   // path angle; the attitude from arot (horizon-relative) if given, else +z along the motion.

@@ -1,0 +1,109 @@
+// The booster's per-step driver (clbkPreStep), in this order every step:
+//   1. alt = altitude above the mean radius, used for every altitude test of the step
+//   2. the low plume swapped once below 50 m
+//   3. simDt = the step length
+//   4. the attitude groups rebuilt when the selected main thruster starts or stops burning
+//   5. the automatic sequence: 1 settle 2 s, 2 flyback, 3 coast and reentry, 4 descent
+//   6. the autopilots: descent, flyback (both solutions, or the transfer alone), reentry hold
+//   7. the legs, 8. the grid-fin unfold, 9. the grid-fin steering (legs_fins.cpp)
+// Every flag test reads the flag as the earlier parts of this step left it.
+#include <algorithm>
+#include <cmath>
+
+#include "booster/larkon.h"
+
+void larkon::clbkPreStep(double, double simdt, double) {
+  in_.begin(this);
+  double alt = in_.altitude();
+  swapPlumeNearGround(alt);
+  simDt = simdt;
+  selectAttitudeSet();
+  advanceSequence(alt, simdt);
+
+  if (apDescent == 1) {
+    descentStep();
+    if (finsState == 0) finsState = 1;  // the fins go on deploying while the descent runs
+  }
+  if (apFlyback == 1) {
+    flybackTransferStep();
+    flybackFallStep();
+  }
+  if (apFlyback == 2) flybackTransferStep();  // also when the falling step has just handed over
+  if (apReentryAttitude == 1) holdReentryAttitude();
+
+  moveLegs(simdt);
+  moveFins(simdt);
+  steerFins(alt, simdt);
+  in_.end();
+}
+
+void larkon::clbkPostStep(double, double, double) {}
+
+void larkon::swapPlumeNearGround(double alt) {
+  if (!(alt < 50.0) || landingPlumeSet != 0) return;
+  SURFHANDLE tex = oapiRegisterParticleTexture(const_cast<char *>("Contrail1"));
+  PARTICLESTREAMSPEC spec;
+  spec.flags = 0;
+  spec.srcsize = 5.0;
+  spec.srcrate = 20.0;
+  spec.v0 = 200.0;
+  spec.srcspread = 0.4;
+  spec.lifetime = 0.75;
+  spec.growthrate = 20.0;
+  spec.atmslowdown = 5.0;
+  spec.ltype = PARTICLESTREAMSPEC::DIFFUSE;
+  spec.levelmap = PARTICLESTREAMSPEC::LVL_SQRT;
+  spec.lmin = 0, spec.lmax = 1;
+  spec.atmsmap = PARTICLESTREAMSPEC::ATM_PLOG;
+  spec.amin = 7e-8, spec.amax = 1;
+  spec.tex = tex;
+  DelExhaustStream(psLandingPlume);
+  AddExhaustStream(thMain[2], _V(0, 0, -24), &spec);
+  landingPlumeSet = 1;
+}
+
+void larkon::selectAttitudeSet() {
+  double level = GetThrusterLevel(thMain[engineMode]);
+  if (level == 0 && attitudeSet == 0)
+    useRcsAttitudeSet();
+  else if (level > 0 && attitudeSet == 1)
+    useEngineAttitudeSet();
+}
+
+void larkon::advanceSequence(double alt, double simdt) {
+  switch (autoSequence) {
+    case 1:
+      sequenceTimer += simdt;
+      if (sequenceTimer > 2.0) autoSequence = 2;
+      break;
+    case 2:
+      if (apFlyback == 0) apFlyback = 1;
+      break;
+    case 3: {
+      if (finsState == 0) {  // unfold the fins once flying tail first within 10 degrees
+        VECTOR3 v = in_.groundspeedLocal();
+        if (length(v) > 0) {
+          normalise(v);
+          alignCos = std::clamp(-v.z, -1.0, 1.0);
+          if (std::acos(alignCos) < 10.0 * RAD) finsState = 1;
+        }
+      }
+      if (apReentryAttitude == 0 && !GetNavmodeState(NAVMODE_KILLROT)) apReentryAttitude = 1;
+      if (alt > 15000.0 && alt < 100000.0 && below15km == 0) reentryBurnStep();
+      if (below15km == 0 && alt < 15000.0) {
+        below15km = 1;
+        SetThrusterGroupLevel(THGROUP_MAIN, 0.0);
+      }
+      if (alt < 15000.0 && apReentryAttitude == 1) {
+        apReentryAttitude = 0;
+        autoSequence = 4;
+      }
+      break;
+    }
+    case 4:
+      if (apDescent == 0) apDescent = 1;
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,81 @@
+// The booster's scenario state and its repair after creation.
+//
+// Lines, after the simulator's own: "LEGS %d %0.4f %0.4f %0.4f" (legsState, legsAnimState),
+// "FINS ..." (finsState, finsAnimState), "APST %d %d %d %d %d" (engineMode, apDescent, apFlyback,
+// apReentryAttitude, autoSequence), "LPRM %s" (targetName, its first blank written as '+').
+// A value that cannot be read, or is not finite, leaves the member as it was. An engine mode
+// outside 0..2 (it indexes the main thrusters) is taken as 0, nine engines.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "booster/larkon.h"
+#include "scenario_lines.h"
+
+extern const TOUCHDOWNVTX kDeployedPoints[4];
+
+namespace {
+
+// Reads "%d%lf%lf%lf" into an integer and three reals; each only if read and finite.
+void readStateLine(const char *text, int &state, double values[3]) {
+  int s;
+  double v[3];
+  int n = std::sscanf(text, "%d%lf%lf%lf", &s, &v[0], &v[1], &v[2]);
+  if (n >= 1) state = s;
+  for (int i = 0; i + 1 < n; i++)
+    if (std::isfinite(v[i])) values[i] = v[i];
+}
+
+}  // namespace
+
+void larkon::clbkSaveState(FILEHANDLE scn) {
+  VESSEL2::clbkSaveState(scn);
+  frame::writeLine(scn, "LEGS", "%d %0.4f %0.4f %0.4f", legsState, legsAnimState[0], legsAnimState[1],
+                   legsAnimState[2]);
+  frame::writeLine(scn, "FINS", "%d %0.4f %0.4f %0.4f", finsState, finsAnimState[0], finsAnimState[1],
+                   finsAnimState[2]);
+  frame::writeLine(scn, "APST", "%d %d %d %d %d", engineMode, apDescent, apFlyback, apReentryAttitude, autoSequence);
+  char name[256];
+  std::snprintf(name, sizeof name, "%s", targetName);
+  if (char *blank = std::strchr(name, ' ')) *blank = '+';
+  frame::writeLine(scn, "LPRM", "%s", name);
+}
+
+void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
+  char *line;
+  const char *rest;
+  while (oapiReadScenario_nextline(scn, line)) {
+    if (frame::matchKeyword(line, "LEGS", rest)) {
+      readStateLine(rest, legsState, legsAnimState);
+    } else if (frame::matchKeyword(line, "FINS", rest)) {
+      readStateLine(rest, finsState, finsAnimState);
+    } else if (frame::matchKeyword(line, "APST", rest)) {
+      std::sscanf(rest, "%d%d%d%d%d", &engineMode, &apDescent, &apFlyback, &apReentryAttitude, &autoSequence);
+    } else if (frame::matchKeyword(line, "LPRM", rest)) {
+      char name[256];
+      if (std::sscanf(rest, "%255s", name) == 1) std::strcpy(targetName, name);
+    } else {
+      ParseScenarioLineEx(line, status);
+    }
+  }
+  if (engineMode < 0 || engineMode > 2) engineMode = 0;
+  SetAnimation(animLegs, legsAnimState[0]);
+  SetAnimation(animLegStruts, legsAnimState[1]);
+  SetAnimation(animLegExtend, legsAnimState[2]);
+  SetAnimation(animFinsDeploy, finsAnimState[0]);
+  SetAnimation(animFinsDeflectA, finsAnimState[1]);
+  SetAnimation(animFinsDeflectB, finsAnimState[2]);
+  if (char *plus = std::strchr(targetName, '+')) *plus = ' ';
+}
+
+void larkon::clbkPostCreation() {
+  targetGravRef = GetGravityRef();
+  if (!resolveTarget(targetGravRef)) {
+    apFlyback = 0;
+    std::strcpy(targetName, "NULL");
+    autoSequence = 0;
+  }
+  if (finsState == 2) createFinSurfaces();
+  if (engineMode > 0) applyEngineMode();
+  if (legsState == 2) SetTouchdownPoints(kDeployedPoints, 4);
+}
