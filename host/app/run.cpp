@@ -8,7 +8,9 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/landing_report.h"
 #include "app/report.h"
+#include "world/text.h"
 #include "io/flight_log.h"
 #include "io/hud.h"
 #include "vessel/vessel.h"
@@ -38,18 +40,21 @@ const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
   return nullptr;
 }
 
-void finish(World &w, const RunOptions &o, const std::string &scenario, const std::string &reason, std::ostream &out) {
+void finish(World &w, const RunOptions &o, const std::string &scenario, const std::string &reason,
+            const LandingRecorder *landing, std::ostream &out) {
   Vessel *focus = w.focus();
   if (focus && !o.hud.empty()) writeHudText(drawHud(*focus, o.hudWidth, o.hudHeight), o.hud);
   if (focus && !o.hudPng.empty()) writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, o.hudPng);
   if (!o.save.empty()) w.saveScenario(o.save);
   nlohmann::json report = runReport(w, scenario, reason);
+  if (landing) report["landing"] = landing->report();
   if (!o.report.empty()) {
     std::ofstream r(o.report, std::ios::trunc);
     if (!r) throw RunError(o.report.string() + ": cannot write the report");
     r << report.dump(2) << "\n";
   }
   out << summaryText(report);
+  if (landing) out << landing->summary();
 }
 
 }  // namespace
@@ -57,6 +62,7 @@ void finish(World &w, const RunOptions &o, const std::string &scenario, const st
 int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, std::ostream &err) {
   std::unique_ptr<World> world;
   std::unique_ptr<FlightLog> log;
+  std::unique_ptr<LandingRecorder> landing;
   std::string scenarioName = o.scenario;
   try {
     WorldSettings s;
@@ -81,6 +87,8 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     if (Vessel *f = world->focus())
       if (VESSEL2 *cb = f->callbacks()) cb->clbkLoadGenericCockpit();
     if (!o.log.empty()) log = std::make_unique<FlightLog>(o.log, o.logEvery);
+    if (Vessel *f = world->focus(); f && equalsNoCase(f->className(), "larkon"))
+      landing = std::make_unique<LandingRecorder>(*world, *f);
   } catch (const InputError &e) {
     err << "simhost: " << e.what() << "\n";
     return 2;
@@ -96,6 +104,7 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     long long lastReport = -1;
     while (!(reason = endReason(w, w.focus(), o))) {
       w.step();
+      if (landing) landing->sample();
       if (log && w.focus()) log->sample(w, *w.focus());
       if (progress && w.focus() && static_cast<long long>(w.simTime()) / 10 != lastReport) {
         lastReport = static_cast<long long>(w.simTime()) / 10;
@@ -105,12 +114,13 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
       }
     }
     if (progress) out << "\r" << std::string(60, ' ') << "\r";
-    finish(w, o, scenarioName, reason, out);
+    if (log && w.focus()) log->finalRow(w, *w.focus());
+    finish(w, o, scenarioName, reason, landing.get(), out);
   } catch (const RunError &e) {
     err << "simhost: " << e.what() << "\n";
     log.reset();
     try {
-      finish(w, o, scenarioName, "failed", out);
+      finish(w, o, scenarioName, "failed", landing.get(), out);
     } catch (const std::exception &) {
     }
     return 1;

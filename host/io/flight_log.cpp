@@ -36,8 +36,14 @@ void FlightLog::sample(const World &w, Vessel &v) {
   while (static_cast<double>(nextRow_) * interval_ <= t + 1e-9) nextRow_++;
 }
 
+void FlightLog::finalRow(const World &w, Vessel &v) {
+  if (lastRowTime_ != w.simTime()) row(w, v);
+  std::fflush(out_);
+}
+
 void FlightLog::row(const World &w, Vessel &v) {
   if (!headerWritten_) header(v);
+  lastRowTime_ = w.simTime();
   const SurfaceParams &s = v.sp;
   auto level = [&](THGROUP_TYPE t) {
     int g = v.groupOfType(t);

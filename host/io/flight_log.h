@@ -22,6 +22,8 @@ class FlightLog {
   // Writes a row for v if one is due at the world's present time (always the first time).
   void sample(const World &w, Vessel &v);
   void row(const World &w, Vessel &v);
+  // The row of the final state, unless the last row written is of this very time.
+  void finalRow(const World &w, Vessel &v);
 
  private:
   void header(const Vessel &v);
@@ -29,6 +31,7 @@ class FlightLog {
   double interval_;
   long long nextRow_ = 0;  // index of the next row due (row k at time k * interval)
   bool headerWritten_ = false;
+  double lastRowTime_ = -1;
 };
 
 }  // namespace sim

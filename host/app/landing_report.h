@@ -1,0 +1,65 @@
+// The landing report of a booster flight: how well the stage came down beside its target.
+//
+// Followed after every step without allocating: first ground contact (vertical and horizontal
+// speed, distance to the target), the rest (tilt of the touchdown plane's normal from the local
+// vertical, distance), peak dynamic pressure and peak proper acceleration |dv/dt - g|, and a
+// timeline. The booster's own modes (sequence stage, flyback, legs) are read from its scenario
+// lines (APST, LEGS, LPRM), sampled every 0.1 s of simulated time; the engine's firing from the
+// THGROUP_MAIN level. Distances are great-circle distances on the mean surface [m].
+// Verdicts, in order: crashed (a point driven a metre into the ground, or down at more than
+// 5 m/s at first contact), tipped over (at rest with more than 5 deg of tilt), missed (upright
+// but more than 100 m from the target), landed upright; out of propellant or timed out when the
+// run ended before the stage came to rest, according to the main tank.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "OrbiterAPI.h"
+
+class Vessel;
+
+namespace sim {
+
+class World;
+
+class LandingRecorder {
+ public:
+  LandingRecorder(World &w, Vessel &booster);
+  // Call after every step.
+  void sample();
+  nlohmann::json report() const;
+  std::string summary() const;
+  // The booster's target as its state names it ("NULL" if none).
+  const std::string &targetName() const { return targetName_; }
+
+ private:
+  struct Event {
+    double time;
+    const char *what;
+  };
+  void readModes();
+  void event(const char *what);
+  double distanceToTarget() const;
+
+  World &w_;
+  Vessel &v_;
+  std::string targetName_;
+  OBJHANDLE target_ = nullptr;
+  std::string stateText_;  // reused buffer for the booster's scenario lines
+  std::vector<Event> timeline_;
+  long long nextModeSample_ = 0;
+
+  int sequence_ = -1, flyback_ = -1, legs_ = -1;
+  bool firing_ = false, burnStarted_ = false, landingBurn_ = false;
+  bool contact_ = false, rest_ = false, emptyBeforeContact_ = false;
+  double contactTime_ = 0, contactVz_ = 0, contactVh_ = 0, contactDistance_ = 0;
+  double restTime_ = 0, restTilt_ = 0, restDistance_ = 0;
+  double peakQ_ = 0, peakQAlt_ = 0, peakAcc_ = 0, peakAccTime_ = 0;
+  VECTOR3 lastVel_{};
+  const void *lastFrame_ = nullptr;
+  bool haveLast_ = false;
+};
+
+}  // namespace sim
