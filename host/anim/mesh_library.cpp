@@ -1,6 +1,7 @@
 // Reading MSHX1 meshes (see mesh_library.h).
 #include "anim/mesh_library.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -11,30 +12,41 @@
 namespace sim {
 namespace {
 
+// Lines of the text without their comments and surrounding blanks, through one reused buffer.
 class LineSource {
  public:
-  LineSource(const std::string &text, const std::string &file) : in_(text), file_(file) {}
-  // The next non-empty line with its comment removed; false at the end of the text.
+  LineSource(const std::string &text, const std::string &file) : text_(text), file_(file) {}
+  // The next non-empty line; false at the end of the text. The line stays valid until the next call.
   bool next(std::string &line) {
-    std::string raw;
-    while (std::getline(in_, raw)) {
+    while (pos_ < text_.size()) {
+      size_t end = text_.find('\n', pos_);
+      if (end == std::string::npos) end = text_.size();
+      const void *semi = std::memchr(text_.data() + pos_, ';', end - pos_);
+      size_t stop = semi ? static_cast<size_t>(static_cast<const char *>(semi) - text_.data()) : end;
+      size_t b = pos_, e = stop;
+      pos_ = end + 1;
       n_++;
-      line = trim(raw.substr(0, raw.find(';')));
-      if (!line.empty()) return true;
+      while (b < e && (text_[b] == ' ' || text_[b] == '\t')) b++;
+      while (e > b && (text_[e - 1] == ' ' || text_[e - 1] == '\t' || text_[e - 1] == '\r')) e--;
+      if (e > b) {
+        line.assign(text_, b, e - b);
+        return true;
+      }
     }
     return false;
   }
-  std::string expect(const char *what) {
-    std::string l;
-    if (!next(l)) fail(std::string("unexpected end of file, expected ") + what);
-    return l;
+  const std::string &expect(const char *what) {
+    if (!next(line_)) fail(std::string("unexpected end of file, expected ") + what);
+    return line_;
   }
   [[noreturn]] void fail(const std::string &msg) { throw InputError(at(file_, n_, msg)); }
 
  private:
-  std::istringstream in_;
+  const std::string &text_;
   std::string file_;
+  size_t pos_ = 0;
   int n_ = 0;
+  std::string line_;
 };
 
 bool keyword(const std::string &line, const char *key, std::string &rest) {
@@ -56,7 +68,7 @@ Mesh parseMesh(const std::string &text, const std::string &fileName) {
   Mesh m;
   m.file = fileName;
   LineSource src(text, fileName);
-  std::string line = src.expect("MSHX1");
+  std::string line = src.expect("MSHX1");  // a copy: keyword lines are few
   if (!equalsNoCase(line, "MSHX1")) src.fail("expected MSHX1");
   std::string rest;
   line = src.expect("GROUPS");

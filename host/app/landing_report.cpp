@@ -15,7 +15,7 @@
 namespace sim {
 namespace {
 
-constexpr double kModeSampleInterval = 0.1;  // [s]
+constexpr double kModeSampleInterval = 1.0;  // [s] between readings without a visible change
 constexpr double kCrashSpeed = 5.0;          // [m/s] downward at first contact
 constexpr double kUprightTilt = 5.0;         // [deg]
 constexpr double kMissDistance = 100.0;      // [m]
@@ -120,8 +120,28 @@ double LandingRecorder::distanceToTarget() const {
   return greatCircle(v_.sp.lng, v_.sp.lat, lng, lat, v_.sp.ref->meanRadius);
 }
 
+// What the host sees change when the booster switches modes: navigation modes, the main thruster
+// and its level, the thrusters of the pitch-up group (the attitude set), the touchdown points,
+// animations reaching their end.
+unsigned long long LandingRecorder::signature() const {
+  int g = v_.groupOfType(THGROUP_MAIN), p = v_.groupOfType(THGROUP_ATT_PITCHUP);
+  const GroupDef &main = v_.def.groups[g], &pitch = v_.def.groups[p];
+  unsigned long long s = v_.st.navBits;
+  s = s * 31 + (main.members.empty() ? 0 : main.members[0] + 1);
+  s = s * 31 + (pitch.members.empty() ? 0 : pitch.members[0] + 1);
+  s = s * 31 + (v_.groupLevel(g) > 0 ? 1 : 0);
+  s = s * 31 + v_.def.touchdown.points.size();
+  if (!v_.def.touchdown.points.empty()) s = s * 31 + static_cast<unsigned long long>(std::fabs(v_.def.touchdown.points[0].pos.z) * 100);
+  for (size_t i = 0; i < v_.st.animStates.size() && i < 16; i++)  // animations at their end (legs down)
+    if (v_.st.animStates[i] >= 1.0) s ^= 1ull << (40 + i);
+  return s;
+}
+
 void LandingRecorder::sample() {
-  if (static_cast<double>(nextModeSample_) * kModeSampleInterval <= w_.simTime() + 1e-9) {
+  unsigned long long sig = signature();
+  bool changed = sig != signature_;
+  signature_ = sig;
+  if (changed || static_cast<double>(nextModeSample_) * kModeSampleInterval <= w_.simTime() + 1e-9) {
     readModes();
     while (static_cast<double>(nextModeSample_) * kModeSampleInterval <= w_.simTime() + 1e-9) nextModeSample_++;
   }
@@ -139,8 +159,11 @@ void LandingRecorder::sample() {
   int g = v_.groupOfType(THGROUP_MAIN);
   bool firing = g >= 0 && v_.groupLevel(g) > 0;
   if (firing != firing_) {
-    if (sequence_ == 3) event(firing ? "reentry burn start" : "reentry burn end");
-    if (sequence_ == 4 && sp.alt >= 4000.0) event(firing ? "correction burn start" : "correction burn end");
+    if (firing && sequence_ == 3) event("reentry burn start"), burn_ = Burn::Reentry;
+    if (firing && sequence_ == 4 && sp.alt >= 4000.0) event("correction burn start"), burn_ = Burn::Correction;
+    if (!firing && burn_ == Burn::Reentry) event("reentry burn end");
+    if (!firing && burn_ == Burn::Correction) event("correction burn end");
+    if (!firing) burn_ = Burn::None;
     if (sequence_ == 4 && sp.alt < 4000.0 && firing && !landingBurn_) {
       event("landing burn ignition");
       landingBurn_ = true;

@@ -4,8 +4,9 @@
 // speed, distance to the target), the rest (tilt of the touchdown plane's normal from the local
 // vertical, distance), peak dynamic pressure and peak proper acceleration |dv/dt - g|, and a
 // timeline. The booster's own modes (sequence stage, flyback, legs) are read from its scenario
-// lines (APST, LEGS, LPRM), sampled every 0.1 s of simulated time; the engine's firing from the
-// THGROUP_MAIN level. Distances are great-circle distances on the mean surface [m].
+// lines (APST, LEGS, LPRM), read whenever something the host sees changes with them (navigation
+// modes, the main thruster and its firing, the attitude set, the touchdown points, animations
+// reaching their end) and at least every second of simulated time; the engine's firing from the THGROUP_MAIN level. Distances are great-circle distances on the mean surface [m].
 // Verdicts, in order: crashed (a point driven a metre into the ground, or down at more than
 // 5 m/s at first contact), tipped over (at rest with more than 5 deg of tilt), missed (upright
 // but more than 100 m from the target), landed upright; out of propellant or timed out when the
@@ -40,6 +41,7 @@ class LandingRecorder {
     const char *what;
   };
   void readModes();
+  unsigned long long signature() const;
   void event(const char *what);
   double distanceToTarget() const;
 
@@ -50,9 +52,11 @@ class LandingRecorder {
   std::string stateText_;  // reused buffer for the booster's scenario lines
   std::vector<Event> timeline_;
   long long nextModeSample_ = 0;
+  unsigned long long signature_ = 0;
 
   int sequence_ = -1, flyback_ = -1, legs_ = -1;
-  bool firing_ = false, burnStarted_ = false, landingBurn_ = false;
+  enum class Burn { None, Reentry, Correction } burn_ = Burn::None;
+  bool firing_ = false, landingBurn_ = false;
   bool contact_ = false, rest_ = false, emptyBeforeContact_ = false;
   double contactTime_ = 0, contactVz_ = 0, contactVh_ = 0, contactDistance_ = 0;
   double restTime_ = 0, restTilt_ = 0, restDistance_ = 0;

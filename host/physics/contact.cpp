@@ -19,6 +19,10 @@ double inverseMass(const Vessel &v, const VECTOR3 &r_V, const VECTOR3 &e_V, doub
 
 double frictionScale(double speed) { return speed < 10.0 ? std::sqrt(0.1 * speed) : 1.0; }
 
+// The static-friction spring is a tenth of the point's own stiffness and damping: stiff enough to
+// hold a vessel within millimetres, soft enough not to set the sub-step length.
+constexpr double kStickFactor = 0.1;
+
 VECTOR3 perpendicular(const VECTOR3 &n) {
   return std::fabs(n.x) < 0.9 ? unit(crossp(n, _V(1, 0, 0))) : unit(crossp(n, _V(0, 1, 0)));
 }
@@ -84,7 +88,8 @@ void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, dou
     for (int k = 0; k < 2; k++) {
       const VECTOR3 &e = *dirs[k];
       double vd = dotp(vel, e), sd = dotp(offset, e);
-      double stick = -p.stiffness * sd - p.damping * vd;
+      double kt = kStickFactor * p.stiffness, ct = kStickFactor * p.damping;
+      double stick = -kt * sd - ct * vd;
       double limit = mus[k] * base;
       double f;
       if (std::fabs(stick) <= limit) {
@@ -95,7 +100,7 @@ void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, dou
         slide = std::min(slide, std::fabs(vd) / (h * w * std::max(n_c, 1)));
         f = (vd > 0 || (vd == 0 && stick < 0)) ? -slide : slide;
         // the anchor follows: the spring then holds just what slides
-        double sdNew = p.stiffness > 0 ? -(f + p.damping * vd) / p.stiffness : 0.0;
+        double sdNew = kt > 0 ? -(f + ct * vd) / kt : 0.0;
         anchor_G += e * (sd - sdNew);
       }
       F += e * f;
@@ -113,9 +118,10 @@ double contactSubstep(const Vessel &v, const MATRIX3 &R, const VECTOR3 &up_G, do
   VECTOR3 a_V = perpendicular(up_V), b_V = crossp(up_V, a_V);
   for (const TOUCHDOWNVTX &p : v.def.touchdown.points) {
     for (const VECTOR3 *e : {&up_V, &a_V, &b_V}) {
+      double f = e == &up_V ? 1.0 : kStickFactor;  // the normal spring, or the friction spring
       double w = inverseMass(v, p.pos, *e, mass);
-      if (p.damping > 0) h = std::min(h, 0.25 / (p.damping * w));
-      if (p.stiffness > 0) h = std::min(h, 0.2 / std::sqrt(p.stiffness * w));
+      if (p.damping > 0) h = std::min(h, 0.25 / (f * p.damping * w));
+      if (p.stiffness > 0) h = std::min(h, 0.2 / std::sqrt(f * p.stiffness * w));
     }
   }
   return h;

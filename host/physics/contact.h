@@ -7,15 +7,15 @@
 //   friction along the longitudinal axis (p0 - (p1 + p2)/2 projected onto the ground) with
 //   mu_lng (points 0-2; mu for the others), and across it with mu:
 //     static   while the point holds: a tangential spring to where the point first touched,
-//              -k s - c v per direction, up to mu P;
+//              -0.1 (k s + c v) per direction, up to mu P;
 //     sliding  beyond that: mu P scaled by sqrt(0.1 |v|) below 10 m/s, opposing the slip, never
 //              reversing the point's slip within one velocity update (|F| <= |v| / (h w n_c), w
 //              the point's effective inverse mass along the direction, n_c the points in contact);
 //              the anchor follows the point.
 // The sliding law is the simulator's; the static spring is the host's addition, so that a vessel
 // at rest stays put on a turning sphere instead of creeping poleward at a fraction of a mm/s.
-// Sub-step length: h = min(0.25 / (c w), 0.2 / sqrt(k w)) over the points and the three
-// directions. Frames: positions and velocities relative to the planet's centre in global axes;
+// Sub-step length: h = min(0.25 / (c w), 0.2 / sqrt(k w)) over the points, with the normal
+// spring along the vertical and the friction spring across it. Frames: positions and velocities relative to the planet's centre in global axes;
 // the torque in vessel axes in the simulator's F x r form.
 #pragma once
 

@@ -34,6 +34,7 @@ double CelestialBody::systemMass() const {
 void CelestialBody::setStartMjd(double mjd) {
   double sinceEpoch = (mjd - kEpochMjd) * 86400.0;
   orbitPhaseStart_ = posangle(orbit.longitude0 - orbit.node + orbit.meanMotion * sinceEpoch);
+  R_ecl_ = obliquityMatrix(obliquity);
   spinStart_ = sidRotPeriod > 0 ? posangle(sidRotOffset + std::fmod(sinceEpoch / sidRotPeriod, 1.0) * PI2)
                                 : sidRotOffset;
 }
@@ -70,12 +71,12 @@ BodyKinematics CelestialBody::kinematicsAt(double t) const {
     k.acc = a + oa;
   }
   k.spinAngle = spinStart_ + rotationRate() * t;
-  k.R_GP = mul(obliquityMatrix(obliquity), spinMatrix(k.spinAngle));
+  k.R_GP = mul(R_ecl_, spinMatrix(k.spinAngle));
   return k;
 }
 
 MATRIX3 CelestialBody::rotationAt(double t) const {
-  return mul(obliquityMatrix(obliquity), spinMatrix(spinStart_ + rotationRate() * t));
+  return mul(R_ecl_, spinMatrix(spinStart_ + rotationRate() * t));
 }
 
 }  // namespace sim

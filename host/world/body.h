@@ -63,6 +63,7 @@ class CelestialBody : public WorldObject {
   // Current kinematics, updated by the world at every step boundary.
   const BodyKinematics &now() const { return current_; }
   void setNow(double t) { current_ = kinematicsAt(t); }
+  void setNow(const BodyKinematics &k) { current_ = k; }
 
   // Epoch bookkeeping: angles at the start of the simulation, reduced to [0, 2 pi).
   void setStartMjd(double mjd);
@@ -77,6 +78,7 @@ class CelestialBody : public WorldObject {
 
   double orbitPhaseStart_ = 0;  // [rad] orbital longitude at the simulation start
   double spinStart_ = 0;        // [rad] spin angle at the simulation start
+  MATRIX3 R_ecl_{};             // obliquity rotation (set with the start MJD)
   BodyKinematics current_;
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -43,19 +44,19 @@ inline bool parseNumber(const std::string &s, double &out) {
 // Blank-separated numbers; false if any token is not a finite number.
 inline bool parseNumbers(const std::string &s, std::vector<double> &out) {
   out.clear();
-  size_t p = 0;
-  std::string t = trim(s);
-  while (p < t.size()) {
-    size_t e = t.find_first_of(" \t", p);
-    std::string tok = t.substr(p, e == std::string::npos ? std::string::npos : e - p);
+  const char *p = s.c_str();
+  for (;;) {
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') p++;
+    if (!*p) return true;
+    if (*p == '+') p++;
+    const char *stop = p;
+    while (*stop && *stop != ' ' && *stop != '\t' && *stop != '\r' && *stop != '\n') stop++;
     double d;
-    if (!parseNumber(tok, d)) return false;
+    auto [end, ec] = std::from_chars(p, stop, d);
+    if (ec != std::errc() || end != stop || !std::isfinite(d)) return false;
     out.push_back(d);
-    if (e == std::string::npos) break;
-    p = t.find_first_not_of(" \t", e);
-    if (p == std::string::npos) break;
+    p = stop;
   }
-  return true;
 }
 
 }  // namespace sim

@@ -326,7 +326,8 @@ void World::step() {
   }
 
   step_++;
-  updateBodies(simTime());
+  for (size_t i = 0; i < bodies_.size(); i++) bodies_[i]->setNow(stageBodies_[2][i]);  // computed at t1 above
+  bodiesNow_ = stageBodies_[2];
   for (Vessel *v : list)
     if (v->landed() && !v->st.parentLink.parent) updateLandedKinematics(*v);
   for (Vessel *v : list)
