@@ -16,8 +16,7 @@ namespace {
 constexpr double kEpochMjd = 51544.5;
 
 void circular(const CircularOrbit &o, double u, VECTOR3 &pos, VECTOR3 &vel, VECTOR3 &acc) {
-  double cu = std::cos(u), su = std::sin(u), cW = std::cos(o.node), sW = std::sin(o.node);
-  double ci = std::cos(o.inclination), si = std::sin(o.inclination);
+  double cu = std::cos(u), su = std::sin(u), cW = o.cosNode, sW = o.sinNode, ci = o.cosInc, si = o.sinInc;
   pos = _V(cW * cu - sW * su * ci, su * si, sW * cu + cW * su * ci) * o.radius;
   vel = _V(-cW * su - sW * cu * ci, cu * si, -sW * su + cW * cu * ci) * (o.radius * o.meanMotion);
   acc = pos * (-o.meanMotion * o.meanMotion);
@@ -32,6 +31,8 @@ double CelestialBody::systemMass() const {
 }
 
 void CelestialBody::setStartMjd(double mjd) {
+  orbit.cosNode = std::cos(orbit.node), orbit.sinNode = std::sin(orbit.node);
+  orbit.cosInc = std::cos(orbit.inclination), orbit.sinInc = std::sin(orbit.inclination);
   double sinceEpoch = (mjd - kEpochMjd) * 86400.0;
   orbitPhaseStart_ = posangle(orbit.longitude0 - orbit.node + orbit.meanMotion * sinceEpoch);
   R_ecl_ = obliquityMatrix(obliquity);
@@ -73,6 +74,15 @@ BodyKinematics CelestialBody::kinematicsAt(double t) const {
   k.spinAngle = spinStart_ + rotationRate() * t;
   k.R_GP = mul(R_ecl_, spinMatrix(k.spinAngle));
   return k;
+}
+
+BodyKinematics CelestialBody::advanced(const BodyKinematics &k, double dt) const {
+  BodyKinematics a = k;
+  a.pos = k.pos + k.vel * dt + k.acc * (0.5 * dt * dt);
+  a.vel = k.vel + k.acc * dt;
+  a.spinAngle = k.spinAngle + rotationRate() * dt;
+  a.R_GP = mul(k.R_GP, spinMatrix(rotationRate() * dt));
+  return a;
 }
 
 MATRIX3 CelestialBody::rotationAt(double t) const {

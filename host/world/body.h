@@ -27,6 +27,7 @@ struct CircularOrbit {
   double inclination = 0;  // [rad] to the ecliptic
   double node = 0;         // [rad] longitude of the ascending node
   double meanMotion = 0;   // [rad/s], from Kepler's law
+  double cosNode = 1, sinNode = 0, cosInc = 1, sinInc = 0;  // of node and inclination (cached)
 };
 
 // Position, velocity, acceleration and attitude of a body at one time.
@@ -60,6 +61,9 @@ class CelestialBody : public WorldObject {
   BodyKinematics kinematicsAt(double t) const;
   // The planet-local -> global rotation alone at time t.
   MATRIX3 rotationAt(double t) const;
+  // Kinematics dt after k (second-order in the orbits, exact in the spin): for the integrator's
+  // intermediate stages, where the bodies' motion over a fraction of a step is all but straight.
+  BodyKinematics advanced(const BodyKinematics &k, double dt) const;
   // Current kinematics, updated by the world at every step boundary.
   const BodyKinematics &now() const { return current_; }
   void setNow(double t) { current_ = kinematicsAt(t); }

@@ -8,6 +8,7 @@
 #include "world/world.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "anim/mesh_library.h"
@@ -310,13 +311,23 @@ void World::step() {
 
   for (Vessel *v : list)
     if (alive(v))
-      if (VESSEL2 *cb = v->callbacks()) cb->clbkPreStep(t0, dt, mjd0);
+      if (VESSEL2 *cb = v->callbacks()) {
+        if (!profilePreStep) {
+          cb->clbkPreStep(t0, dt, mjd0);
+          continue;
+        }
+        auto start = std::chrono::steady_clock::now();
+        cb->clbkPreStep(t0, dt, mjd0);
+        preStepSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        preStepCalls++;
+      }
   list.erase(std::remove_if(list.begin(), list.end(), [&](Vessel *v) { return !alive(v); }), list.end());
 
   for (Vessel *v : list) buildForces(*v, dt);
 
   stageBodies_[0] = bodiesNow_;
-  bodiesAt(t0 + 0.5 * dt, stageBodies_[1]);
+  stageBodies_[1].resize(bodies_.size());
+  for (size_t i = 0; i < bodies_.size(); i++) stageBodies_[1][i] = bodies_[i]->advanced(bodiesNow_[i], 0.5 * dt);
   bodiesAt(t0 + dt, stageBodies_[2]);
   StepBodies sb{&stageBodies_[0], &stageBodies_[1], &stageBodies_[2]};
   for (Vessel *v : list) {

@@ -153,6 +153,10 @@ class World {
 
   // --- stepping ---------------------------------------------------------------------------------
   void step();
+  // Wall time spent in the modules' clbkPreStep, measured while profiling is on (benchmarks).
+  bool profilePreStep = false;
+  double preStepSeconds = 0;
+  long long preStepCalls = 0;
   // Observer called after every step (logging, progress); may be empty.
   std::function<void(World &)> afterStep;
 

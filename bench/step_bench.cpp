@@ -1,0 +1,121 @@
+// Speed of the host and of the booster: one step of a vessel defined like the booster (27
+// thrusters on two tanks, two airfoils, two drag elements, four touchdown points) in the
+// atmosphere and of one in orbit, the booster's whole automatic recovery, and the booster's own
+// per-step callback over that flight.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "vessel/vessel.h"
+#include "world/world.h"
+
+namespace {
+
+std::unique_ptr<sim::World> makeWorld(double dt) {
+  sim::WorldSettings s;
+  s.dataRoot = ARVEX_BENCH_DATA_DIR;
+  s.modulesDir = ARVEX_BENCH_MODULES_DIR;
+  s.dt = dt;
+  return std::make_unique<sim::World>(s);
+}
+
+void coefficients(double aoa, double, double, double *cl, double *cm, double *cd) {
+  *cl = 0.1 * std::sin(2 * aoa);
+  *cm = 0;
+  *cd = 0.11 + *cl * *cl * 10;
+}
+
+double g_legs = 0.2, g_fins = 1.0;
+
+// A passive vessel given the booster's kind of definition through the interface.
+Vessel &boosterLike(sim::World &w, const sim::VesselSpawn &spawn) {
+  Vessel &v = w.createVessel("stage", "cargo_crate", spawn);
+  VESSEL &i = *v.intf;
+  i.SetEmptyMass(19000);
+  i.SetPMI(_V(129, 129, 1.9));
+  i.SetCrossSections(_V(159, 159, 16));
+  PROPELLANT_HANDLE main = i.CreatePropellantResource(384000, 40000), rcs = i.CreatePropellantResource(350);
+  THRUSTER_HANDLE th[27];
+  for (int k = 0; k < 12; k++)
+    th[k] = i.CreateThruster(_V(k % 2 ? 1.95 : -1.95, 0, k < 6 ? 18.8 : -18.12), _V(k % 2 ? -1 : 1, 0, 0), 1000, rcs, 800);
+  for (int k = 0; k < 12; k++)
+    th[12 + k] = i.CreateThruster(_V(0, k % 2 ? 2 : -2, -21), _V(k % 2 ? 1 : -1, 0, 0), 38000, main, 3051, 2767);
+  for (int k = 0; k < 3; k++) th[24 + k] = i.CreateThruster(_V(0, 0, -21), _V(0, 0, 1), 741000, main, 3051, 2767);
+  THGROUP_TYPE types[6] = {THGROUP_ATT_PITCHUP, THGROUP_ATT_PITCHDOWN, THGROUP_ATT_YAWLEFT,
+                           THGROUP_ATT_YAWRIGHT, THGROUP_ATT_BANKLEFT, THGROUP_ATT_BANKRIGHT};
+  for (int g = 0; g < 6; g++) i.CreateThrusterGroup(th + 12 + 2 * g, 2, types[g]);
+  i.CreateThrusterGroup(th + 26, 1, THGROUP_MAIN);
+  i.CreateAirfoil(LIFT_VERTICAL, _V(0, 0, 0.1), coefficients, 25, 100, 0.16);
+  i.CreateAirfoil(LIFT_HORIZONTAL, _V(0, 0, 0.1), coefficients, 25, 100, 0.16);
+  i.CreateVariableDragElement(const_cast<const double *>(&g_legs), 12, _V(0, 0, 1));
+  i.CreateVariableDragElement(const_cast<const double *>(&g_fins), 3, _V(0, 0, 1));
+  TOUCHDOWNVTX td[4] = {{_V(0, -5, -24), 1e6, 1e6, 0.7, 0.7}, {_V(-4.33, 2.5, -24), 1e6, 1e6, 0.7, 0.7},
+                        {_V(4.33, 2.5, -24), 1e6, 1e6, 0.7, 0.7}, {_V(0, 20, 0), 1e6, 1e5, 1.5, 0}};
+  i.SetTouchdownPoints(td, 4);
+  i.SetThrusterGroupLevel(THGROUP_MAIN, 0.3);
+  i.SetThrusterGroupLevel(THGROUP_ATT_PITCHUP, 0.2);
+  return v;
+}
+
+void runSteps(benchmark::State &state, sim::World &w, Vessel &v) {
+  sim::VesselState start = v.st;
+  long long n = 0;
+  for (auto _ : state) {
+    w.step();
+    if (++n % 5000 == 0) {  // back to the start before the flight ends
+      state.PauseTiming();
+      v.st = start;
+      v.stateChanged();
+      state.ResumeTiming();
+    }
+  }
+  state.counters["step_us"] = benchmark::Counter(static_cast<double>(state.iterations()) * 1e-6,
+                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(state.iterations()) * w.dt(),
+                                                    benchmark::Counter::kIsRate);
+}
+
+void BM_StepBoosterLikeInAtmosphere(benchmark::State &state) {
+  auto w = makeWorld(0.02);
+  sim::VesselSpawn s;
+  s.vs.rbody = w->findBody("Earth")->handle();
+  s.vs.surf_lng = -80 * RAD, s.vs.surf_lat = 28 * RAD, s.vs.surf_hdg = 270 * RAD;
+  s.ext.flying = true, s.ext.alt = 30000, s.ext.groundSpeed = 800, s.ext.pathAngle = 20 * RAD;
+  runSteps(state, *w, boosterLike(*w, s));
+}
+BENCHMARK(BM_StepBoosterLikeInAtmosphere);
+
+void BM_StepInOrbit(benchmark::State &state) {
+  auto w = makeWorld(0.02);
+  sim::CelestialBody &earth = *w->findBody("Earth");
+  double r = earth.meanRadius + 400e3;
+  sim::VesselSpawn s;
+  s.vs.rbody = earth.handle();
+  s.vs.rpos = _V(r, 0, 0);
+  s.vs.rvel = _V(0, 0, std::sqrt(earth.mu() / r));
+  Vessel &v = w->createVessel("sat", "cargo_crate", s);
+  runSteps(state, *w, v);
+}
+BENCHMARK(BM_StepInOrbit);
+
+// The bundled recovery, loaded and flown to rest on the legs.
+void BM_BoosterRecovery(benchmark::State &state) {
+  double preStep = 0, calls = 0, simulated = 0;
+  for (auto _ : state) {
+    auto w = makeWorld(0.02);
+    w->loadScenario(std::filesystem::path(ARVEX_BENCH_DATA_DIR) / "Scenarios" / "Booster recovery.scn");
+    w->profilePreStep = true;
+    Vessel &v = *w->focus();
+    while (!v.landed() && w->simTime() < 3600) w->step();
+    preStep += w->preStepSeconds;
+    calls += static_cast<double>(w->preStepCalls);
+    simulated += w->simTime();
+  }
+  state.counters["prestep_us"] = preStep / calls * 1e6;
+  state.counters["flight_s"] = simulated / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_BoosterRecovery)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
