@@ -117,13 +117,13 @@ void World::bodiesAt(double t, std::vector<BodyKinematics> &out) const {
   for (size_t i = 0; i < bodies_.size(); i++) out[i] = bodies_[i]->kinematicsAt(t);
 }
 
-CelestialBody *World::findBody(const std::string &name) const {
+CelestialBody *World::findBody(std::string_view name) const {
   for (const auto &b : bodies_)
     if (equalsNoCase(b->name(), name)) return b.get();
   return nullptr;
 }
 
-SurfaceBase *World::findBase(const CelestialBody *planet, const std::string &name) const {
+SurfaceBase *World::findBase(const CelestialBody *planet, std::string_view name) const {
   for (const auto &b : bases_)
     if (b->planet == planet && equalsNoCase(b->name(), name)) return b.get();
   return nullptr;
@@ -214,12 +214,12 @@ SurfaceBase *World::baseOf(OBJHANDLE h) const {
   return o && o->objectType() == OBJTP_SURFBASE ? static_cast<SurfaceBase *>(o) : nullptr;
 }
 
-WorldObject *World::findObject(const std::string &name) const {
+WorldObject *World::findObject(std::string_view name) const {
   if (Vessel *v = findVessel(name)) return v;
   return findBody(name);
 }
 
-Vessel *World::findVessel(const std::string &name) const {
+Vessel *World::findVessel(std::string_view name) const {
   for (const auto &v : vessels_)
     if (equalsNoCase(v->name(), name)) return v.get();
   return nullptr;

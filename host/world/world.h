@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "OrbiterAPI.h"
@@ -96,8 +97,8 @@ class World {
   SurfaceBase &addBase(std::unique_ptr<SurfaceBase> base);
   // Derives mean motions and spheres of influence once all bodies exist.
   void finishBodies();
-  CelestialBody *findBody(const std::string &name) const;  // case-insensitive
-  SurfaceBase *findBase(const CelestialBody *planet, const std::string &name) const;  // case-insensitive
+  CelestialBody *findBody(std::string_view name) const;  // case-insensitive
+  SurfaceBase *findBase(const CelestialBody *planet, std::string_view name) const;  // case-insensitive
   const std::vector<std::unique_ptr<CelestialBody>> &bodies() const { return bodies_; }
   const std::vector<std::unique_ptr<SurfaceBase>> &bases() const { return bases_; }
   // Bodies' kinematics now (start of the step, or end of the step once integrated).
@@ -119,7 +120,7 @@ class World {
   // A vessel created from an extended spawn description (tests, scenario extension lines).
   Vessel &createVessel(const std::string &name, const std::string &className, const VesselSpawn &spawn);
   void deleteVessel(Vessel &v);
-  Vessel *findVessel(const std::string &name) const;  // case-insensitive
+  Vessel *findVessel(std::string_view name) const;  // case-insensitive
   const std::vector<std::unique_ptr<Vessel>> &vessels() const { return vessels_; }
   Vessel *focus() const { return focus_; }
   void setFocus(Vessel *v) { focus_ = v; }
@@ -136,7 +137,7 @@ class World {
   VECTOR3 relativePos(const Vessel &v, const WorldObject &o) const;
   VECTOR3 relativeVel(const Vessel &v, const WorldObject &o) const;
   // Any object by name: vessels first, then celestial bodies (never bases), case-insensitive.
-  WorldObject *findObject(const std::string &name) const;
+  WorldObject *findObject(std::string_view name) const;
 
   // --- services ---------------------------------------------------------------------------------
   ClassRegistry &classes() { return *classes_; }
