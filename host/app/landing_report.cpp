@@ -84,6 +84,7 @@ void LandingRecorder::readModes() {
   stateText_.clear();
   {
     ScenarioWriter writer(stateText_);
+    writer.moduleLinesOnly = true;  // the modes are in the module's lines
     cb->clbkSaveState(writer.handle());
   }
   int apst[5], legs[1];

@@ -19,8 +19,9 @@ DWORD RecordingSketchpad::SetTextColor(DWORD col) {
 
 bool RecordingSketchpad::Text(int x, int y, const char *str, int len) {
   if (!str) return false;
-  if (len < 0) len = static_cast<int>(std::strlen(str));
-  texts.push_back({x, y, colour_, std::string(str, static_cast<size_t>(len))});
+  // At most len characters, never past the string's end (a length beyond it reads nothing more).
+  size_t n = len < 0 ? std::strlen(str) : strnlen(str, static_cast<size_t>(len));
+  texts.push_back({x, y, colour_, std::string(str, n)});
   return true;
 }
 

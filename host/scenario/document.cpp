@@ -1,6 +1,7 @@
 // Reading scenario files (see document.h).
 #include "scenario/document.h"
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -9,6 +10,8 @@
 
 namespace sim {
 namespace {
+
+constexpr double kMaxMjd = 1e7;  // [days] some 27000 years either side of the MJD epoch
 
 std::string upper(std::string s) {
   for (char &c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -38,6 +41,8 @@ void readEnvironment(ScenarioDocument &d, const ScenarioSection &s) {
         d.mjd = x - 2400000.5;
       else
         throw InputError(at(d.file, l.number, "Date: expected MJD or JD, got \"" + kind + "\""));
+      // The bodies' positions follow from the time since the epoch: keep it within reach.
+      if (std::fabs(d.mjd) > kMaxMjd) throw InputError(at(d.file, l.number, "Date: out of range"));
     } else if (equalsNoCase(key, "Wind")) {
       std::vector<double> n;
       if (!parseNumbers(rest, n) || n.size() != 2 || n[0] < 0)

@@ -84,7 +84,7 @@ std::string World::scenarioText() {
   std::string out;
   ScenarioWriter writer(out);
   auto environment = [&] {
-    char buf[128];
+    char buf[1024];  // room for two doubles of any size in fixed-point notation
     out += "BEGIN_ENVIRONMENT\n  System Sol\n";
     std::snprintf(buf, sizeof buf, "  Date MJD %0.10f\n", mjd());
     out += buf;

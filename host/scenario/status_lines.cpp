@@ -128,7 +128,10 @@ class LineParser {
     }
     if (startsWithNoCase(line, "PRPLEVEL", r)) return indexed(r, "PRPLEVEL", true);
     if (startsWithNoCase(line, "FUEL", r)) {
-      if (numbers(r, "FUEL", d, 1) && spawn_) spawn_->ext.legacyFuel = d[0];
+      if (!numbers(r, "FUEL", d, 1)) return;
+      for (size_t i = 0; i < v_.def.tanks.size(); i++)
+        if (!fillFits(i, d[0])) return error("FUEL: level out of range for tank " + std::to_string(i));
+      if (spawn_) spawn_->ext.legacyFuel = d[0];
       return;
     }
     if (startsWithNoCase(line, "THLEVEL", r)) return indexed(r, "THLEVEL", false);
@@ -227,9 +230,18 @@ class LineParser {
     vs_.surf_lng = b->lng, vs_.surf_lat = b->lat;
   }
 
+  // A fill level of tank i gives a finite mass (level x capacity); unknown tanks are refused later.
+  bool fillFits(size_t i, double level) const {
+    return i >= v_.def.tanks.size() || std::isfinite(level * v_.def.tanks[i].maxMass);
+  }
+
   void indexed(const char *r, const char *key, bool fuel) {
     std::vector<std::pair<int, double>> values;
     if (!readIndexedValues(r, values)) return error(std::string(key) + ": expected index:value pairs");
+    if (fuel)
+      for (auto [i, val] : values)
+        if (!fillFits(static_cast<size_t>(i), val))
+          return error(std::string(key) + ": level out of range for tank " + std::to_string(i));
     if (!spawn_) return;  // a module's own structure has no list storage
     for (auto [i, val] : values) {
       if (fuel)
@@ -261,14 +273,19 @@ class LineParser {
 
 void writeItem(FILEHANDLE scn, const char *key, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
 void writeItem(FILEHANDLE scn, const char *key, const char *fmt, ...) {
-  char buf[512];
-  va_list ap;
+  // Sized to the text: a large value in fixed-point notation runs to hundreds of digits, and a
+  // line cut short would not load again.
+  va_list ap, again;
   va_start(ap, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
+  va_copy(again, ap);
+  int n = std::vsnprintf(nullptr, 0, fmt, ap);
   va_end(ap);
+  std::vector<char> buf(static_cast<size_t>(std::max(n, 0)) + 1);
+  std::vsnprintf(buf.data(), buf.size(), fmt, again);
+  va_end(again);
   char k[32];
   std::snprintf(k, sizeof k, "%s", key);
-  oapiWriteScenario_string(scn, k, buf);
+  oapiWriteScenario_string(scn, k, buf.data());
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ class ScenarioWriter : public FileStream {
   explicit ScenarioWriter(std::string &out) : FileStream(Kind::Writer), out_(out) {}
   void item(const char *key, const char *value);  // "  key value\n"
   void raw(const std::string &line) { out_ += line, out_ += '\n'; }
+  // Set by readers that want only a module's own lines: the standard status lines are skipped.
+  bool moduleLinesOnly = false;
 
  private:
   std::string &out_;

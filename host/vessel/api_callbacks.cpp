@@ -11,6 +11,8 @@ void VESSEL2::clbkSetClassCaps(FILEHANDLE) {}
 
 void VESSEL2::clbkSaveState(FILEHANDLE scn) {
   VESSEL_ENTRY("clbkSaveState(default)");
+  sim::FileStream *f = sim::FileStream::fromHandle(scn);
+  if (f && f->kind() == sim::FileStream::Kind::Writer && static_cast<sim::ScenarioWriter *>(f)->moduleLinesOnly) return;
   sim::writeStandardLines(*v, scn);
 }
 

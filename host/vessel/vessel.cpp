@@ -133,6 +133,7 @@ void Vessel::setGroupLevel(int group, double level) {
   level = std::clamp(level, 0.0, 1.0);
   for (int th : def.groups[group].members) {
     sim::ThrusterState &s = st.thrusters[th];
+    if (s.permanent == level) continue;  // most commands repeat the last one
     s.effective = std::clamp(s.effective + (level - s.permanent), 0.0, 1.0);
     s.permanent = level;
   }
@@ -221,14 +222,7 @@ void Vessel::refuse(const char *call, const std::string &why) const {
   world_->diagnostics().refuse(name() + " " + call, why);
 }
 
-bool Vessel::finite(const char *call, double v) const {
-  if (std::isfinite(v)) return true;
-  refuse(call, "non-finite value");
-  return false;
-}
-
-bool Vessel::finite(const char *call, const VECTOR3 &v) const {
-  if (sim::isFinite(v)) return true;
-  refuse(call, "non-finite vector");
+bool Vessel::refuseNonFinite(const char *call, const char *what) const {
+  refuse(call, what);
   return false;
 }

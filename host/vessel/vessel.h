@@ -6,6 +6,7 @@
 // The class lives in the global namespace because the interface headers forward-declare it there.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -118,8 +119,11 @@ class Vessel : public sim::WorldObject {
 
   // --- refusals and tracing ---------------------------------------------------------------------
   void refuse(const char *call, const std::string &why) const;
-  bool finite(const char *call, double v) const;          // false (and refused) if not finite
-  bool finite(const char *call, const VECTOR3 &v) const;  // false (and refused) if not finite
+  // false (and refused) if not finite
+  bool finite(const char *call, double v) const { return std::isfinite(v) || refuseNonFinite(call, "non-finite value"); }
+  bool finite(const char *call, const VECTOR3 &v) const {
+    return sim::isFinite(v) || refuseNonFinite(call, "non-finite vector");
+  }
   bool traceEnabled = false;
   std::vector<std::string> trace;  // interface calls, in order, while tracing is on
   void traceCall(const char *name) {
@@ -127,6 +131,7 @@ class Vessel : public sim::WorldObject {
   }
 
  private:
+  bool refuseNonFinite(const char *call, const char *what) const;
   sim::World *world_;
   const sim::VesselClass *class_;
   std::vector<char> nameBuf_, classBuf_;

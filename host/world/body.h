@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "OrbiterAPI.h"
+#include "world/frames.h"
 #include "world/object.h"
 
 namespace sim {
@@ -90,9 +91,11 @@ class CelestialBody : public WorldObject {
 class SurfaceBase : public WorldObject {
  public:
   SurfaceBase(std::string name, CelestialBody *planet, double lng, double lat)
-      : WorldObject(std::move(name), OBJTP_SURFBASE), planet(planet), lng(lng), lat(lat) {}
+      : WorldObject(std::move(name), OBJTP_SURFBASE), planet(planet), lng(lng), lat(lat),
+        pos_P(equToLocalDir(lng, lat) * planet->meanRadius) {}
   CelestialBody *planet;  // the body the base stands on
   double lng, lat;        // [rad]
+  VECTOR3 pos_P;          // [m] on the mean sphere, planet-local axes (fixed: bases do not move)
 };
 
 }  // namespace sim

@@ -12,11 +12,14 @@
 
 namespace sim {
 
+// ASCII case folding (names in scenario and configuration files are ASCII; other bytes compare
+// exactly, as the C locale's tolower would leave them).
+constexpr char foldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
 inline bool equalsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); i++)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
+    if (a[i] != b[i] && foldCase(a[i]) != foldCase(b[i])) return false;
   return true;
 }
 

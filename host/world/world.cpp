@@ -232,7 +232,7 @@ VECTOR3 World::globalPos(const WorldObject &o) const {
     case OBJTP_SURFBASE: {
       const SurfaceBase &b = static_cast<const SurfaceBase &>(o);
       const BodyKinematics &k = b.planet->now();
-      return k.pos + mul(k.R_GP, equToLocalDir(b.lng, b.lat) * b.planet->meanRadius);
+      return k.pos + mul(k.R_GP, b.pos_P);
     }
     default:
       return static_cast<const CelestialBody &>(o).now().pos;
@@ -246,7 +246,7 @@ VECTOR3 World::globalVel(const WorldObject &o) const {
     case OBJTP_SURFBASE: {
       const SurfaceBase &b = static_cast<const SurfaceBase &>(o);
       const BodyKinematics &k = b.planet->now();
-      VECTOR3 p = equToLocalDir(b.lng, b.lat) * b.planet->meanRadius;
+      const VECTOR3 &p = b.pos_P;
       double w = b.planet->rotationRate();
       return k.vel + mul(k.R_GP, _V(-w * p.z, 0, w * p.x));
     }
@@ -261,7 +261,7 @@ VECTOR3 World::relativePos(const Vessel &v, const WorldObject &o) const {
     return v.st.rpos - static_cast<const Vessel &>(o).st.rpos;
   if (o.objectType() == OBJTP_SURFBASE && static_cast<const SurfaceBase &>(o).planet == v.st.frame) {
     const SurfaceBase &b = static_cast<const SurfaceBase &>(o);
-    return v.st.rpos - mul(b.planet->now().R_GP, equToLocalDir(b.lng, b.lat) * b.planet->meanRadius);
+    return v.st.rpos - mul(b.planet->now().R_GP, b.pos_P);
   }
   return v.globalPos() - globalPos(o);
 }
