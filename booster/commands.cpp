@@ -17,8 +17,9 @@ constexpr DWORD kCodeStartRecovery = 2301;
 
 // Copies at most 255 characters of src into the target name.
 void setTargetName(const char *src) {
-  std::strncpy(targetName, src, sizeof targetName - 1);
-  targetName[sizeof targetName - 1] = '\0';
+  size_t n = strnlen(src, sizeof targetName - 1);
+  std::memmove(targetName, src, n);  // src may be the name itself
+  targetName[n] = '\0';
 }
 
 // The touchdown points while the legs swing out (the simulator's three-point form).

@@ -6,6 +6,7 @@
 // A parsed state starts with every tank empty and every thruster at level 0 (VS_FUELRESET,
 // VS_THRUSTRESET), as in the simulator. Saving writes to a temporary file and renames it, so an
 // existing file is never left truncated.
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -21,6 +22,7 @@
 namespace sim {
 
 void World::loadScenario(const std::filesystem::path &file) {
+  makeCurrent();
   scenario_ = std::make_unique<ScenarioDocument>(ScenarioDocument::read(file));
   ScenarioDocument &doc = *scenario_;
   if (!equalsNoCase(doc.system, "Sol")) throw InputError(doc.file + ": unknown system \"" + doc.system + "\"");
@@ -55,6 +57,10 @@ void World::loadScenario(const std::filesystem::path &file) {
       if (!err.empty()) throw InputError(err);
       v->applyStatus(spawn.vs, &spawn);
     }
+    // Finite values can still place a vessel where no distance or speed can be computed.
+    const VesselState &st = v->st;
+    if (!std::isfinite(length2(st.rpos) + length2(st.rvel) + length2(st.omega)))
+      throw InputError(at(doc.file, ship.line, "vessel \"" + ship.name + "\": position, speed or rotation too large"));
     pending.push_back({v, &ship, spawn.ext});
   }
   for (const Pending &p : pending) {
@@ -81,6 +87,7 @@ void World::loadScenario(const std::filesystem::path &file) {
 }
 
 std::string World::scenarioText() {
+  makeCurrent();
   std::string out;
   ScenarioWriter writer(out);
   auto environment = [&] {

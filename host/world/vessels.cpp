@@ -20,6 +20,7 @@
 namespace sim {
 
 Vessel &World::makeVessel(const std::string &name, const std::string &className) {
+  makeCurrent();
   if (name.empty() || name.find_first_of(":\n") != std::string::npos)
     throw InputError("invalid vessel name \"" + name + "\"");
   if (findVessel(name)) throw InputError("a vessel named \"" + name + "\" exists already");
@@ -76,6 +77,7 @@ Vessel &World::createVessel(const std::string &name, const std::string &classNam
 }
 
 void World::deleteVessel(Vessel &v) {
+  makeCurrent();
   detachAll(v);
   if (focus_ == &v) focus_ = nullptr;
   if (v.intf) {

@@ -32,6 +32,7 @@ World *g_current = nullptr;
 }
 
 World *World::current() { return g_current; }
+void World::makeCurrent() { g_current = this; }
 
 World::World(WorldSettings settings) : settings_(std::move(settings)) {
   if (!(settings_.dt > 0) || !std::isfinite(settings_.dt)) throw InputError("step length must be positive");
@@ -294,6 +295,7 @@ bool stateFinite(const Vessel &v) {
 
 void World::step() {
   if (inStep_) return;
+  makeCurrent();
   StepGuard guard(inStep_);
   double dt = settings_.dt, t0 = simTime(), mjd0 = mjd();
   deliverInputBoxes();
@@ -364,6 +366,7 @@ void World::queueKey(KeyEvent e) {
 }
 
 int World::deliverKey(Vessel &v, DWORD key, bool down, char *kstate) {
+  makeCurrent();
   VESSEL2 *cb = v.callbacks();
   return cb ? cb->clbkConsumeBufferedKey(key, down, kstate) : 0;
 }

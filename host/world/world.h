@@ -78,8 +78,10 @@ class World {
   World(const World &) = delete;
   World &operator=(const World &) = delete;
 
-  // The world the oapi functions act on (null if none exists).
+  // The world the oapi functions act on (null if none exists): the newest one, and again each
+  // world whose entry points (step, keys, vessel creation and deletion, scenario files) run.
   static World *current();
+  void makeCurrent();
 
   const WorldSettings &settings() const { return settings_; }
 

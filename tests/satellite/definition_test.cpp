@@ -64,6 +64,11 @@ TEST(SatelliteDefinition, NewOrDeletedSatelliteSwitchesTheSharedModesOff) {
   EXPECT_EQ(saved(*w, "sat", "AUTOATT"), "0");
   EXPECT_EQ(saved(*w, "sat", "SUNLOCK"), "0");
   EXPECT_EQ(hudTexts(a)[0], "Auto Earth-pointing - press V");
+  // One set of rotations serves the class; the wings' parent moves no group (and not the mesh).
+  ASSERT_EQ(a.def.animComponents.size(), 14u);
+  for (size_t i = 0; i < 14; i++) EXPECT_EQ(a.def.animComponents[i]->comp.trans, b.def.animComponents[i]->comp.trans);
+  EXPECT_NE(a.def.animComponents[0]->comp.trans->grp, nullptr);
+  EXPECT_EQ(a.def.animComponents[0]->comp.trans->ngrp, 0u);
   press(*w, b, OAPI_KEY_V);  // one switch for the class
   EXPECT_EQ(hudTexts(a)[0], "Auto Earth-pointing - On");
   w->deleteVessel(b);
