@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -113,6 +114,13 @@ class LineParser {
     return false;
   }
 
+  // A value read into an integer field must fit the field's type.
+  bool fits(double x, double lo, double hi, const char *key) {
+    if (x >= lo && x <= hi) return true;
+    error(std::string(key) + ": value out of range");
+    return false;
+  }
+
   void parse(const char *line) {
     const char *r;
     double d[3];
@@ -173,15 +181,18 @@ class LineParser {
     }
     if (startsWithNoCase(line, "IDS", r) || startsWithNoCase(line, "NAVFREQ", r)) return;
     if (startsWithNoCase(line, "XPDR", r)) {
-      if (numbers(r, "XPDR", d, 1)) vs_.xpdr = static_cast<DWORD>(std::max(0.0, d[0]));
+      if (numbers(r, "XPDR", d, 1) && fits(d[0], -HUGE_VAL, 4294967295.0, "XPDR"))
+        vs_.xpdr = static_cast<DWORD>(std::max(0.0, d[0]));
       return;
     }
     if (startsWithNoCase(line, "RCSMODE", r)) {
-      if (numbers(r, "RCSMODE", d, 1) && spawn_) spawn_->ext.rcsMode = static_cast<int>(d[0]);
+      if (numbers(r, "RCSMODE", d, 1) && fits(d[0], INT_MIN, INT_MAX, "RCSMODE") && spawn_)
+        spawn_->ext.rcsMode = static_cast<int>(d[0]);
       return;
     }
     if (startsWithNoCase(line, "AFCMODE", r)) {
-      if (numbers(r, "AFCMODE", d, 1) && spawn_) spawn_->ext.afcMode = static_cast<int>(d[0]);
+      if (numbers(r, "AFCMODE", d, 1) && fits(d[0], INT_MIN, INT_MAX, "AFCMODE") && spawn_)
+        spawn_->ext.afcMode = static_cast<int>(d[0]);
       return;
     }
     if (startsWithNoCase(line, "ATTACHED", r)) return attached(r);
@@ -226,7 +237,7 @@ class LineParser {
     SurfaceBase *b = body ? v_.world().findBase(body, name) : nullptr;
     if (!b) return error("BASE: unknown base \"" + name + "\"");
     vs_.base = b->handle();
-    vs_.port = std::max(0, pad - 1);
+    vs_.port = pad > 0 ? pad - 1 : 0;
     vs_.surf_lng = b->lng, vs_.surf_lat = b->lat;
   }
 
@@ -288,6 +299,14 @@ void writeItem(FILEHANDLE scn, const char *key, const char *fmt, ...) {
   oapiWriteScenario_string(scn, k, buf.data());
 }
 
+// Euler angles [deg] as AROT writes them: values that print as zero are written as zero, so that
+// the rounding noise of recomputing them never prints as "-0.000" and changes from save to save.
+VECTOR3 arotForWriting(VECTOR3 deg) {
+  for (double *c : {&deg.x, &deg.y, &deg.z})
+    if (std::fabs(*c) < 5e-4) *c = 0.0;
+  return deg;
+}
+
 }  // namespace
 
 VesselSpawn *spawnOf(const VESSELSTATUS2 *vs) {
@@ -316,7 +335,7 @@ void writeStandardLines(Vessel &v, FILEHANDLE scn) {
     VECTOR3 lngAxis_V = td.size() >= 3 ? td[0].pos - (td[1].pos + td[2].pos) * 0.5 : _V(0, 0, 1);
     VECTOR3 lngAxis_H = mul(R_HV, lngAxis_V);
     double heading = posangle(std::atan2(lngAxis_H.x, lngAxis_H.z));
-    VECTOR3 arot = matrixToEuler(R_HV) * DEG;
+    VECTOR3 arot = arotForWriting(matrixToEuler(R_HV) * DEG);
     writeItem(scn, "STATUS", "Landed %s", ref->name().c_str());
     writeItem(scn, "POS", "%0.7f %0.7f", lng * DEG, lat * DEG);
     writeItem(scn, "HEADING", "%0.2f", heading * DEG);
@@ -324,7 +343,7 @@ void writeStandardLines(Vessel &v, FILEHANDLE scn) {
     writeItem(scn, "AROT", "%0.3f %0.3f %0.3f", arot.x, arot.y, arot.z);
   } else {
     VECTOR3 rpos = w.relativePos(v, *ref), rvel = w.relativeVel(v, *ref);
-    VECTOR3 arot = matrixToEuler(v.st.R) * DEG;
+    VECTOR3 arot = arotForWriting(matrixToEuler(v.st.R) * DEG);
     writeItem(scn, "STATUS", "Orbiting %s", ref->name().c_str());
     writeItem(scn, "RPOS", "%0.3f %0.3f %0.3f", rpos.x, rpos.y, rpos.z);
     writeItem(scn, "RVEL", "%0.4f %0.4f %0.4f", rvel.x, rvel.y, rvel.z);

@@ -122,9 +122,10 @@ TEST_F(Lifecycle, UnusableModulesAndClassesAreRefusedByName) {
   EXPECT_TRUE(w->vessels().empty());
 
   // From a scenario, the message also names the file and the vessel's line.
-  std::string ships = "Ok:cargo_crate\n" + hosttest::orbitLines() + "END\nBad:incomplete\n" +
-                      hosttest::orbitLines(100) + "END\n";
-  auto w2 = (w.reset(), makeWorld(0.1, root.path()));
+  std::string ships =
+      "Ok:cargo_crate\n" + hosttest::orbitLines() + "END\nBad:incomplete\n" + hosttest::orbitLines(100) + "END\n";
+  w.reset();
+  auto w2 = makeWorld(0.1, root.path());
   e = hosttest::loadError(*w2, root, "incomplete", hosttest::scenarioWithShips(ships));
   EXPECT_NE(e.find("incomplete.scn:12:"), std::string::npos) << e;
   EXPECT_NE(e.find("lacks the export ovcExit"), std::string::npos) << e;
@@ -133,13 +134,13 @@ TEST_F(Lifecycle, UnusableModulesAndClassesAreRefusedByName) {
 TEST_F(Lifecycle, ClassNamesAreCaseInsensitiveAndModulesLoadOnce) {
   auto w = makeWorld(0.1, root.path());
   RecorderLog log(*w);
+  log.clear();
   sim::CelestialBody &earth = *w->findBody("Earth");
   w->createVessel("R1", "Recorder", orbiting(earth, _V(6.8e6, 0, 0), _V(0, 0, 7650)));
   w->createVessel("R2", "RECORDER", orbiting(earth, _V(6.9e6, 0, 0), _V(0, 0, 7600)));
   EXPECT_EQ(&w->findVessel("r1")->vesselClass(), &w->findVessel("R2")->vesselClass());
-  // One module, loaded once: InitModule ran before any vessel existed, and not again.
-  std::string t = log.text();
-  EXPECT_EQ(t.find("InitModule"), t.rfind("InitModule"));
+  EXPECT_EQ(log.text().find("InitModule"), std::string::npos) << "the module was loaded again";
+  // Vessel names are unique, ignoring case.
   EXPECT_THROW(w->createVessel("r1", "recorder", orbiting(earth, _V(7e6, 0, 0), _V(0, 0, 7500))), sim::InputError);
 }
 
