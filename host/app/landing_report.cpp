@@ -171,7 +171,10 @@ void LandingRecorder::sample() {
     }
     firing_ = firing;
   }
-  if (!contact_ && lowestTouchdownHeight(v_) <= 0.0) {
+  // Contact and rest count once the vessel has flown: one that starts on the ground has not landed.
+  double lowest = lowestTouchdownHeight(v_);
+  if (!airborne_ && !v_.landed() && lowest > 0.0) airborne_ = true;
+  if (airborne_ && !contact_ && lowest <= 0.0) {
     contact_ = true;
     contactTime_ = w_.simTime();
     contactVz_ = sp.groundVel_H.y;
@@ -180,7 +183,7 @@ void LandingRecorder::sample() {
     emptyBeforeContact_ = !v_.st.tankMass.empty() && v_.st.tankMass[0] == 0.0;
     event("touchdown");
   }
-  if (!rest_ && v_.landed()) {
+  if (airborne_ && !rest_ && v_.landed()) {
     rest_ = true;
     restTime_ = w_.simTime();
     double c = dotp(v_.def.touchdown.up_V, sp.up_V);
@@ -213,12 +216,12 @@ nlohmann::json LandingRecorder::report() const {
     r["touchdown_time_s"] = contactTime_;
     r["touchdown_vertical_speed_mps"] = contactVz_;
     r["touchdown_horizontal_speed_mps"] = contactVh_;
-    r["distance_at_touchdown_m"] = contactDistance_;
+    r["distance_at_touchdown_m"] = contactDistance_ < 0 ? nlohmann::json() : nlohmann::json(contactDistance_);
   }
   if (rest_) {
     r["rest_time_s"] = restTime_;
     r["tilt_at_rest_deg"] = restTilt_;
-    r["distance_at_rest_m"] = restDistance_;
+    r["distance_at_rest_m"] = restDistance_ < 0 ? nlohmann::json() : nlohmann::json(restDistance_);
   }
   r["main_propellant_kg"] = mainLeft;
   r["rcs_propellant_kg"] = v_.st.tankMass.size() > 1 ? v_.st.tankMass[1] : 0.0;
@@ -237,16 +240,22 @@ std::string LandingRecorder::summary() const {
   nlohmann::json r = report();
   char buf[512];
   std::string s = "landing: " + r["verdict"].get<std::string>();
-  if (r.contains("distance_at_rest_m")) {
-    std::snprintf(buf, sizeof buf, ", at rest %.1f m from %s, tilt %.2f deg", r["distance_at_rest_m"].get<double>(),
-                  targetName_.c_str(), r["tilt_at_rest_deg"].get<double>());
+  if (rest_) {
+    if (restDistance_ >= 0)
+      std::snprintf(buf, sizeof buf, ", at rest %.1f m from %s, tilt %.2f deg", restDistance_, targetName_.c_str(),
+                    restTilt_);
+    else
+      std::snprintf(buf, sizeof buf, ", at rest with no target, tilt %.2f deg", restTilt_);
     s += buf;
   }
-  if (r.contains("touchdown_vertical_speed_mps")) {
-    std::snprintf(buf, sizeof buf, "\n  first contact at t = %.2f s: %.2f m/s down, %.2f m/s across, %.1f m from the target",
-                  r["touchdown_time_s"].get<double>(), -r["touchdown_vertical_speed_mps"].get<double>(),
-                  r["touchdown_horizontal_speed_mps"].get<double>(), r["distance_at_touchdown_m"].get<double>());
+  if (contact_) {
+    std::snprintf(buf, sizeof buf, "\n  first contact at t = %.2f s: %.2f m/s down, %.2f m/s across", contactTime_,
+                  -contactVz_, contactVh_);
     s += buf;
+    if (contactDistance_ >= 0) {
+      std::snprintf(buf, sizeof buf, ", %.1f m from the target", contactDistance_);
+      s += buf;
+    }
   }
   std::snprintf(buf, sizeof buf,
                 "\n  propellant left: main %.0f kg, RCS %.1f kg; flight %.1f s; peak q %.1f kPa at %.1f km; peak "

@@ -57,6 +57,7 @@ class LandingRecorder {
   int sequence_ = -1, flyback_ = -1, legs_ = -1;
   enum class Burn { None, Reentry, Correction } burn_ = Burn::None;
   bool firing_ = false, landingBurn_ = false;
+  bool airborne_ = false;  // has been clear of the ground: contact and rest count from then on
   bool contact_ = false, rest_ = false, emptyBeforeContact_ = false;
   double contactTime_ = 0, contactVz_ = 0, contactVh_ = 0, contactDistance_ = 0;
   double restTime_ = 0, restTilt_ = 0, restDistance_ = 0;

@@ -169,4 +169,65 @@ TEST_F(Simhost, AShortPassiveRunWritesWhatItIsAskedFor) {
   EXPECT_NE(r.err.find("s.scn"), std::string::npos) << r.err;
 }
 
+// The last value of column `name` in a simhost log, and its first.
+std::pair<double, double> firstAndLast(const std::string &csv, const std::string &name) {
+  std::istringstream in(csv);
+  std::string header, row;
+  std::getline(in, header);
+  int column = 0;
+  for (size_t b = 0, e; (e = header.find(',', b)) != std::string::npos && header.substr(b, e - b) != name; b = e + 1)
+    column++;
+  std::vector<double> values;
+  while (std::getline(in, row)) {
+    size_t b = 0;
+    for (int c = 0; c < column; c++) b = row.find(',', b) + 1;
+    values.push_back(std::stod(row.substr(b)));
+  }
+  return values.empty() ? std::pair{0.0, 0.0} : std::pair{values.front(), values.back()};
+}
+
+TEST_F(Simhost, TheBoosterOnThePadLiftsOffOnNineEngines) {
+  std::filesystem::path dir = root.path();
+  Outcome r = simhost(dir, {"run", "Booster on the pad", "--until", "5", "--log", "log.csv", "--log-every", "0.5",
+                            "--report", "r.json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Starting on the ground is not a landing: no touchdown, no rest.
+  nlohmann::json landing = nlohmann::json::parse(readFile(dir / "r.json"))["landing"];
+  EXPECT_FALSE(landing.contains("touchdown_time_s")) << landing;
+  EXPECT_FALSE(landing.contains("rest_time_s")) << landing;
+  std::string log = readFile(dir / "log.csv");
+  auto [alt0, alt1] = firstAndLast(log, "alt_m");
+  auto [level0, level1] = firstAndLast(log, "main_level");
+  auto [mass0, mass1] = firstAndLast(log, "mass_kg");
+  EXPECT_NEAR(alt0, 23.94, 0.05);  // standing on its legs, their feet 24 m below the centre
+  EXPECT_GT(alt1, 800.0);
+  EXPECT_EQ(level1, 1.0);
+  // Nine engines burn some 2.2 t of propellant a second.
+  EXPECT_NEAR((mass0 - mass1) / 5.0, 2186.0, 50.0);
+}
+
+TEST_F(Simhost, KeysDriveTheBoosterAndItsSaveHoldsTheFourStateLines) {
+  std::string pad = readFile(dataRoot() / "Scenarios" / "Booster on the pad.scn");
+  size_t th = pad.find("  THLEVEL");
+  pad.erase(th, pad.find('\n', th) - th + 1);  // engines off: the stage stays on the pad
+  std::filesystem::path scn = root.writeScenario("Quiet pad", pad);
+  std::filesystem::path dir = root.path();
+  Outcome r = simhost(dir, {"run", scn.string(), "--until", "8", "--key", "2:J", "--key", "3:P",
+                            "--key", "4:E", "--key", "5:K", "--input", "Harrow", "--key", "6:N", "--save", "s.scn",
+                            "--hud", "hud.txt", "--hud-png", "hud.png"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string saved = readFile(dir / "s.scn");
+  EXPECT_NE(saved.find("  LEGS 2 1.0000 1.0000 1.0000\n"), std::string::npos) << saved;
+  // fins out; the reentry hold steers with them, so their deflections are its business
+  EXPECT_NE(saved.find("  FINS 2 1.0000 "), std::string::npos) << saved;
+  EXPECT_NE(saved.find("  APST 1 0 0 1 0\n"), std::string::npos) << saved;  // three engines, reentry hold
+  EXPECT_NE(saved.find("  LPRM Harrow\n"), std::string::npos) << saved;
+  std::string hud = readFile(dir / "hud.txt");
+  for (const char *text : {"K = Set Flyback Target: Harrow", "N = Reentry Attitude Active", "P = Engine Selection : 3",
+                           "J = Stow Grid Fins"})
+    EXPECT_NE(hud.find(text), std::string::npos) << text << " not in\n" << hud;
+  EXPECT_EQ(hud.find("G = Deploy Landing Gear"), std::string::npos) << "the legs are down";
+  EXPECT_GT(std::filesystem::file_size(dir / "hud.png"), 1000u);
+}
+
 }  // namespace
