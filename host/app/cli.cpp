@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <cmath>
 #include <sstream>
 
 #include "world/text.h"
@@ -136,7 +137,41 @@ bool parseSize(const std::string &spec, int &w, int &h, std::string &error) {
   return true;
 }
 
+bool parseInterval(const std::string &spec, Interval &i, std::string &error) {
+  size_t c = spec.find(':');
+  if (c == std::string::npos || !parseNumber(spec.substr(0, c), i.lo) || !parseNumber(spec.substr(c + 1), i.hi) ||
+      i.lo > i.hi) {
+    error = "\"" + spec + "\": expected MIN:MAX with MIN not above MAX";
+    return false;
+  }
+  return true;
+}
+
+bool parseShard(const std::string &spec, int &index, int &count, std::string &error) {
+  size_t s = spec.find('/');
+  double i, n;
+  if (s == std::string::npos || !parseNumber(spec.substr(0, s), i) || !parseNumber(spec.substr(s + 1), n) ||
+      i != std::floor(i) || n != std::floor(n) || n < 1 || n > 1e6 || i < 1 || i > n) {
+    error = "\"" + spec + "\": expected I/N with whole numbers, 1 <= I <= N";
+    return false;
+  }
+  index = static_cast<int>(i), count = static_cast<int>(n);
+  return true;
+}
+
 int parseCommandLine(int argc, char **argv, RunOptions &o, std::string &out, std::string &err) {
+  CommandLine cmd;
+  int status = parseCommandLine(argc, argv, cmd, out, err);
+  if (status < 0 && cmd.command != CommandLine::Command::Run) {
+    err = "simhost: expected the run subcommand\n";
+    return 2;
+  }
+  o = std::move(cmd.run);
+  return status;
+}
+
+int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, std::string &err) {
+  RunOptions &o = cmd.run;
   CLI::App app{"simhost: a headless stand-in for the space-flight simulator that flies vessel modules"};
   app.require_subcommand(1);
   CLI::App *run = app.add_subcommand("run", "load a scenario, fly it, and write what was asked for");
@@ -175,6 +210,61 @@ int parseCommandLine(int argc, char **argv, RunOptions &o, std::string &out, std
   run->add_option("--wind", wind,
                   "SPEED:DIR: a constant horizontal wind of SPEED m/s blowing from DIR degrees (clockwise from "
                   "north), as a weather report gives it");
+  double stagingAlt = NAN, stagingSpeed = NAN, stagingAngle = NAN, stagingHeading = NAN, stagingDownrange = NAN,
+         stagingPropellant = NAN;
+  run->add_option("--staging-alt", stagingAlt,
+                  "M: the focus stage's altitude [m] (for a stage given as STATUS Flying with POS, ALT, HEADING, "
+                  "GSPEED)")
+      ->check(CLI::Range(0.0, 1e7));
+  run->add_option("--staging-speed", stagingSpeed, "MPS: its ground-relative speed [m/s]")->check(CLI::Range(0.0, 2e4));
+  run->add_option("--staging-angle", stagingAngle, "DEG: its flight-path angle above the horizon")
+      ->check(CLI::Range(-90.0, 90.0));
+  run->add_option("--staging-heading", stagingHeading, "DEG: its ground-track heading, clockwise from north")
+      ->check(CLI::Range(-720.0, 720.0));
+  run->add_option("--staging-downrange", stagingDownrange,
+                  "M: its surface distance from its target base, along the great circle from the target through the "
+                  "stage")
+      ->check(CLI::Range(0.0, 2e7));
+  run->add_option("--staging-propellant", stagingPropellant, "KG: the propellant in its main tank")
+      ->check(CLI::Range(0.0, 1e9));
+
+  MonteCarloOptions &mc = cmd.montecarlo;
+  CLI::App *montecarlo = app.add_subcommand(
+      "montecarlo", "fly many recoveries from dispersed staging conditions, each in its own process, and summarise");
+  std::string mcAlt, mcSpeed, mcWind, mcDt, mcShard, mcRoot, mcModules, mcOut;
+  montecarlo->add_option("SCENARIO", mc.scenario, "the base scenario (default: \"" + std::string(kDefaultScenario) +
+                                                      "\"); its focus stage in the flying form, with a target");
+  montecarlo->add_option("--root", mcRoot, "data root, passed to every run");
+  montecarlo->add_option("--modules", mcModules, "folder of the vessel modules, passed to every run");
+  montecarlo->add_option("--runs", mc.runs, "number of runs in the set (default 1000)")->check(CLI::Range(1, 10000000));
+  montecarlo->add_option("--seed", mc.seed, "seed of the set (default 1)");
+  montecarlo->add_option("--jobs", mc.jobs, "runs flown at once (default: one per processor)")->check(CLI::Range(1, 1024));
+  montecarlo->add_option("--shard", mcShard, "I/N: fly only the I-th of N equal slices of the set (1 <= I <= N)");
+  montecarlo->add_option("--alt", mcAlt, "MIN:MAX: staging altitude [m] (default 60000:80000)");
+  montecarlo->add_option("--speed", mcSpeed, "MIN:MAX: staging ground speed [m/s] (default 1500:2000)");
+  montecarlo->add_option("--path-angle", mc.pathAngleSpread, "DEG: +- spread of the flight-path angle (default 5)")
+      ->check(CLI::Range(0.0, 45.0));
+  montecarlo->add_option("--heading", mc.headingSpread, "DEG: +- spread of the heading (default 5)")
+      ->check(CLI::Range(0.0, 180.0));
+  montecarlo->add_option("--downrange", mc.downrangeSpread, "FRACTION: +- spread of the downrange distance (default 0.25)")
+      ->check(CLI::Range(0.0, 0.99));
+  montecarlo->add_option("--propellant", mc.propellantSpread,
+                         "FRACTION: +- spread of the main propellant (default 0.15)")
+      ->check(CLI::Range(0.0, 0.99));
+  montecarlo->add_option("--wind", mcWind, "MIN:MAX: wind speed [m/s], from a direction drawn on 0-360 deg (default 0:15)");
+  montecarlo->add_option("--dt", mcDt, "MIN:MAX: step length [s] (default 0.01:0.1)");
+  montecarlo->add_option("--out", mcOut, "the runs' records, one JSON line each (default montecarlo.jsonl)");
+  montecarlo->add_option("--worst", mc.worst, "worst runs listed with their replay commands (default 10)")
+      ->check(CLI::Range(0, 100000));
+
+  MergeOptions &mg = cmd.merge;
+  CLI::App *merge = app.add_subcommand("merge", "summarise the record files of shards of one montecarlo set");
+  std::vector<std::string> mergeInputs;
+  std::string mergeOut;
+  merge->add_option("FILES", mergeInputs, "record files written by montecarlo --out")->required();
+  merge->add_option("--out", mergeOut, "write the merged records here, ordered by run");
+  merge->add_option("--worst", mg.worst, "worst runs listed (default 10)")->check(CLI::Range(0, 100000));
+
   run->footer(
       "Navigation modes: KILLROT is flown as the simulator flies it; the other modes keep their on/off state "
       "and exclusions but do not steer.\nExit status: 0 success, 2 bad arguments or bad input, 1 a failure "
@@ -190,6 +280,35 @@ int parseCommandLine(int argc, char **argv, RunOptions &o, std::string &out, std
     return e.get_exit_code() == 0 ? 0 : 2;
   }
   std::string error;
+  if (montecarlo->parsed()) {
+    cmd.command = CommandLine::Command::MonteCarlo;
+    if (!mcAlt.empty() && !parseInterval(mcAlt, mc.altitude, error)) return err = "simhost: --alt " + error + "\n", 2;
+    if (!mcSpeed.empty() && !parseInterval(mcSpeed, mc.speed, error)) return err = "simhost: --speed " + error + "\n", 2;
+    if (!mcWind.empty() && !parseInterval(mcWind, mc.windSpeed, error)) return err = "simhost: --wind " + error + "\n", 2;
+    if (!mcDt.empty() && !parseInterval(mcDt, mc.dt, error)) return err = "simhost: --dt " + error + "\n", 2;
+    if (!mcShard.empty() && !parseShard(mcShard, mc.shardIndex, mc.shardCount, error))
+      return err = "simhost: --shard " + error + "\n", 2;
+    if (mc.altitude.lo < 1000 || mc.altitude.hi > 1e6) return err = "simhost: --alt: between 1000 and 1e6 m\n", 2;
+    if (mc.speed.lo < 0 || mc.speed.hi > 1e4) return err = "simhost: --speed: between 0 and 10000 m/s\n", 2;
+    if (mc.windSpeed.lo < 0 || mc.windSpeed.hi > 100) return err = "simhost: --wind: between 0 and 100 m/s\n", 2;
+    if (mc.dt.lo < 0.001 || mc.dt.hi > 1) return err = "simhost: --dt: between 0.001 and 1 s\n", 2;
+    mc.root = mcRoot, mc.modules = mcModules;
+    if (!mcOut.empty()) mc.out = mcOut;
+    return -1;
+  }
+  if (merge->parsed()) {
+    cmd.command = CommandLine::Command::Merge;
+    for (const std::string &f : mergeInputs) mg.inputs.push_back(f);
+    mg.out = mergeOut;
+    return -1;
+  }
+  cmd.command = CommandLine::Command::Run;
+  if (!std::isnan(stagingAlt)) o.staging.altitude = stagingAlt;
+  if (!std::isnan(stagingSpeed)) o.staging.speed = stagingSpeed;
+  if (!std::isnan(stagingAngle)) o.staging.pathAngle = stagingAngle;
+  if (!std::isnan(stagingHeading)) o.staging.heading = stagingHeading;
+  if (!std::isnan(stagingDownrange)) o.staging.downrange = stagingDownrange;
+  if (!std::isnan(stagingPropellant)) o.staging.propellant = stagingPropellant;
   for (const std::string &k : keys) {
     KeyEvent e;
     if (!parseKeyEvent(k, e, error)) return err = "simhost: --key " + error + "\n", 2;

@@ -1,6 +1,8 @@
 // The command line of simhost (a contract: tests and users rely on it).
 //
-//   simhost run [SCENARIO] [options]
+//   simhost run [SCENARIO] [options]          fly one scenario
+//   simhost montecarlo [SCENARIO] [options]   many recoveries over dispersed staging conditions
+//   simhost merge FILE... [options]           summarise the record files of shards of one set
 // SCENARIO is a .scn path or a name under Scenarios/ (default: the bundled booster recovery).
 // Bad arguments give a message naming the option and exit status 2.
 #pragma once
@@ -10,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/montecarlo.h"
+#include "app/staging.h"
 #include "world/world.h"
 
 namespace sim {
@@ -29,10 +33,20 @@ struct RunOptions {
   int hudWidth = 1024, hudHeight = 768;
   double logEvery = 0.1;
   std::optional<WindSpec> wind;
+  StagingOverrides staging;
 };
 
-// Parses argv into opts. Returns -1 to go on, or the exit status to stop with (0 after --help,
-// 2 after an error, whose message has been written to err).
+struct CommandLine {
+  enum class Command { Run, MonteCarlo, Merge } command = Command::Run;
+  RunOptions run;
+  MonteCarloOptions montecarlo;
+  MergeOptions merge;
+};
+
+// Parses argv. Returns -1 to go on, or the exit status to stop with (0 after --help, 2 after an
+// error, whose message has been written to err).
+int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, std::string &err);
+// The same for a command line that must be a `run`.
 int parseCommandLine(int argc, char **argv, RunOptions &opts, std::string &out, std::string &err);
 
 // Parsers of the option values (also used by tests); false with a message on error.
@@ -40,5 +54,7 @@ bool parseKeyEvent(const std::string &spec, KeyEvent &e, std::string &error);
 bool parseCodeEvent(const std::string &spec, KeyEvent &e, std::string &error);
 bool parseWind(const std::string &spec, WindSpec &w, std::string &error);
 bool parseSize(const std::string &spec, int &w, int &h, std::string &error);
+bool parseInterval(const std::string &spec, Interval &i, std::string &error);  // MIN:MAX
+bool parseShard(const std::string &spec, int &index, int &count, std::string &error);  // I/N
 
 }  // namespace sim

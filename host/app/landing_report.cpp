@@ -197,7 +197,10 @@ nlohmann::json LandingRecorder::report() const {
   nlohmann::json r;
   const char *verdict;
   double mainLeft = v_.st.tankMass.empty() ? 0.0 : v_.st.tankMass[0];
-  if (v_.st.crashed || (contact_ && contactVz_ < -kCrashSpeed))
+  bool crashed = v_.st.crashed || (contact_ && contactVz_ < -kCrashSpeed);
+  if ((crashed || (rest_ && restTilt_ > kUprightTilt)) && emptyBeforeContact_)
+    verdict = "out of propellant";  // the cause, not the symptom
+  else if (crashed)
     verdict = "crashed";
   else if (rest_ && restTilt_ > kUprightTilt)
     verdict = "tipped over";

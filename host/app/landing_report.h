@@ -10,7 +10,8 @@
 // Verdicts, in order: crashed (a point driven a metre into the ground, or down at more than
 // 5 m/s at first contact), tipped over (at rest with more than 5 deg of tilt), missed (upright
 // but more than 100 m from the target), landed upright; out of propellant or timed out when the
-// run ended before the stage came to rest, according to the main tank.
+// run ended before the stage came to rest, according to the main tank. A crash or a tip-over after
+// the main tank ran dry before contact is reported as out of propellant, its cause.
 #pragma once
 
 #include <nlohmann/json.hpp>

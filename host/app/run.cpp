@@ -10,6 +10,8 @@
 
 #include "app/landing_report.h"
 #include "app/report.h"
+#include "app/staging.h"
+#include "scenario/document.h"
 #include "world/text.h"
 #include "io/flight_log.h"
 #include "io/hud.h"
@@ -74,12 +76,17 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
     scenarioName = file.stem().string();
     world = std::make_unique<World>(s);
-    world->loadScenario(file);
+    World &w = *world;
+    world->loadScenario(file, [&](ScenarioDocument &doc) { applyStaging(doc, w, o.focus, o.staging); });
     if (o.wind) world->wind = *o.wind;
     if (!o.focus.empty()) {
       Vessel *f = world->findVessel(o.focus);
       if (!f) throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + file.string());
       world->setFocus(f);
+    }
+    if (o.staging.propellant) {
+      if (!world->focus()) throw InputError("--staging-propellant: " + file.string() + " has no focus vessel");
+      applyStagingPropellant(*world->focus(), o.staging);
     }
     for (const KeyEvent &e : o.events) world->queueKey(e);
     for (const std::string &a : o.inputs) world->queueInputAnswer(a);
@@ -139,13 +146,19 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
 }
 
 int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
-  RunOptions o;
+  CommandLine cmd;
   std::string out, err;
-  int status = parseCommandLine(argc, argv, o, out, err);
+  int status = parseCommandLine(argc, argv, cmd, out, err);
   std::cout << out;
   std::cerr << err;
   if (status >= 0) return status;
-  return runSimulation(o, defaults, std::cout, std::cerr);
+  switch (cmd.command) {
+    case CommandLine::Command::MonteCarlo:
+      return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
+    case CommandLine::Command::Merge: return mergeShards(cmd.merge, std::cout, std::cerr);
+    case CommandLine::Command::Run: break;
+  }
+  return runSimulation(cmd.run, defaults, std::cout, std::cerr);
 }
 
 }  // namespace sim

@@ -21,10 +21,11 @@
 
 namespace sim {
 
-void World::loadScenario(const std::filesystem::path &file) {
+void World::loadScenario(const std::filesystem::path &file, const std::function<void(ScenarioDocument &)> &edit) {
   makeCurrent();
   scenario_ = std::make_unique<ScenarioDocument>(ScenarioDocument::read(file));
   ScenarioDocument &doc = *scenario_;
+  if (edit) edit(doc);
   if (!equalsNoCase(doc.system, "Sol")) throw InputError(doc.file + ": unknown system \"" + doc.system + "\"");
   setStartMjd(doc.mjd);
   if (doc.hasWind) wind = {doc.windSpeed, doc.windFromDeg * RAD};

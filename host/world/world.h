@@ -149,7 +149,8 @@ class World {
   const Diagnostics &diagnostics() const { return diag_; }
 
   // --- scenario files ---------------------------------------------------------------------------
-  void loadScenario(const std::filesystem::path &file);
+  // `edit`, when given, may change the document after reading and before any vessel is made.
+  void loadScenario(const std::filesystem::path &file, const std::function<void(ScenarioDocument &)> &edit = {});
   void saveScenario(const std::filesystem::path &file);  // written to a temporary file, then renamed
   std::string scenarioText();                            // the scenario as saveScenario writes it
   ScenarioDocument *scenario() { return scenario_.get(); }

@@ -1,0 +1,88 @@
+// simhost montecarlo: many recoveries from one base scenario over dispersed staging conditions, and
+// simhost merge: the summary of several shards of one set.
+//
+// Run k of a set (k = 1..N) draws its conditions from its own generator, seeded by (seed, k), so a
+// run's conditions do not depend on which other runs are flown: a shard I/N flies runs
+// floor((I-1) N_runs / N) + 1 .. floor(I N_runs / N) of the same set, and shards merge into exactly
+// the set flown in one go. Every run is a `simhost run` of the base scenario with the staging
+// options and --dt/--wind of its draw, in its own process (the modules keep module-wide state);
+// the values are passed as text with fixed decimals and recorded as parsed back from that text,
+// so the printed command replays the run exactly.
+//
+// Draws, uniform on their intervals: staging altitude [m] and ground speed [m/s] absolute;
+// flight-path angle and heading [deg] as offsets from the base; downrange distance and main
+// propellant [kg] as factors (1 +- spread) on the base; wind speed [m/s] on an interval, from a
+// direction uniform on [0, 360) deg; step length [s] on an interval.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Interval {
+  double lo = 0, hi = 0;
+};
+
+struct MonteCarloOptions {
+  std::string scenario = "Booster recovery";
+  std::filesystem::path root, modules;  // empty: the defaults of simhost run
+  int runs = 1000;
+  unsigned long long seed = 1;
+  int jobs = 0;  // 0: one per processor
+  int shardIndex = 1, shardCount = 1;
+  Interval altitude{60000, 80000};  // [m]
+  Interval speed{1500, 2000};       // [m/s]
+  double pathAngleSpread = 5;       // [deg] +-
+  double headingSpread = 5;         // [deg] +-
+  double downrangeSpread = 0.25;    // +- fraction of the base downrange
+  double propellantSpread = 0.15;   // +- fraction of the base main propellant
+  Interval windSpeed{0, 15};        // [m/s]
+  Interval dt{0.01, 0.1};           // [s]
+  std::filesystem::path out = "montecarlo.jsonl";
+  int worst = 10;  // worst runs listed
+};
+
+struct MergeOptions {
+  std::vector<std::filesystem::path> inputs;
+  std::filesystem::path out;  // empty: only the summary
+  int worst = 10;
+};
+
+// The conditions of one run, as passed on its command line.
+struct RunDraw {
+  int index = 0;
+  double altitude = 0, speed = 0, pathAngle = 0, heading = 0, downrange = 0, propellant = 0;
+  double windSpeed = 0, windFrom = 0, dt = 0;
+  std::vector<std::string> args;  // simhost run arguments (after the program name)
+};
+
+// What the base scenario's stage starts with.
+struct StagingBase {
+  double pathAngle = 0, heading = 0, downrange = 0, propellant = 0;  // [deg] [deg] [m] [kg]
+};
+
+// The runs [first, last] of a shard, 1-based and inclusive; empty when last < first.
+void shardRange(int runs, int index, int count, int &first, int &last);
+RunDraw drawRun(const MonteCarloOptions &o, const StagingBase &base, const std::string &scenarioArg, int index);
+// Reads the base state from the scenario (throws InputError naming the file and what is missing).
+StagingBase readStagingBase(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
+                            const std::filesystem::path &modulesDir);
+
+// The record of one run as a JSON line: inputs, exit status, landing report (without timeline), command.
+nlohmann::json runRecord(const MonteCarloOptions &o, const RunDraw &d, int status, const nlohmann::json &report,
+                         const std::string &error);
+// The summary table of a set of records (any order), with the worst runs and their commands.
+std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
+                         double seconds, int jobs);
+// The share of runs that landed upright (within 100 m of the target).
+double uprightShare(const std::vector<nlohmann::json> &records);
+
+int runMonteCarlo(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
+                  const std::filesystem::path &modulesDir, std::ostream &out, std::ostream &err);
+int mergeShards(const MergeOptions &o, std::ostream &out, std::ostream &err);
+
+}  // namespace sim

@@ -1,0 +1,163 @@
+// The Monte-Carlo set without flying it: shards that partition the set, draws that stay in their
+// intervals and replay exactly from their printed command, the summary's counts and ranking, and
+// merge's refusal of records that do not belong together.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "app/cli.h"
+#include "app/montecarlo.h"
+
+namespace {
+
+TEST(MonteCarlo, ShardsPartitionTheSetIntoNearlyEqualSlices) {
+  for (int runs : {1, 7, 200, 1000})
+    for (int count : {1, 3, 8, 1000}) {
+      std::set<int> seen;
+      int smallest = runs, largest = 0;
+      for (int i = 1; i <= count; i++) {
+        int first, last;
+        sim::shardRange(runs, i, count, first, last);
+        for (int k = first; k <= last; k++) EXPECT_TRUE(seen.insert(k).second) << runs << " " << count;
+        smallest = std::min(smallest, last - first + 1), largest = std::max(largest, last - first + 1);
+      }
+      EXPECT_EQ(static_cast<int>(seen.size()), runs);
+      EXPECT_EQ(*seen.begin(), 1);
+      EXPECT_EQ(*seen.rbegin(), runs);
+      EXPECT_LE(largest - smallest, 1);
+    }
+}
+
+TEST(MonteCarlo, DrawsStayInTheirIntervalsAndTheirCommandsReplayThemExactly) {
+  sim::MonteCarloOptions o;
+  o.seed = 99;
+  sim::StagingBase base{35, 90, 60000, 40000};
+  double windLow = 1e9, windHigh = 0;
+  for (int k = 1; k <= 300; k++) {
+    sim::RunDraw d = sim::drawRun(o, base, "Booster recovery", k);
+    EXPECT_GE(d.altitude, 60000); EXPECT_LE(d.altitude, 80000);
+    EXPECT_GE(d.speed, 1500); EXPECT_LE(d.speed, 2000);
+    EXPECT_LE(std::abs(d.pathAngle - 35), 5.0 + 1e-4);
+    EXPECT_LE(std::abs(d.heading - 90), 5.0 + 1e-4);
+    EXPECT_LE(std::abs(d.downrange / 60000 - 1), 0.25 + 1e-6);
+    EXPECT_LE(std::abs(d.propellant / 40000 - 1), 0.15 + 1e-6);
+    EXPECT_GE(d.dt, 0.01); EXPECT_LE(d.dt, 0.1);
+    EXPECT_GE(d.windFrom, 0); EXPECT_LE(d.windFrom, 360);
+    windLow = std::min(windLow, d.windSpeed), windHigh = std::max(windHigh, d.windSpeed);
+
+    // the same run again, and from a set of another size: the same draw
+    sim::MonteCarloOptions bigger = o;
+    bigger.runs = 5000;
+    EXPECT_EQ(sim::drawRun(bigger, base, "Booster recovery", k).args, d.args);
+
+    std::vector<std::string> args = {"simhost"};
+    args.insert(args.end(), d.args.begin(), d.args.end());
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    sim::RunOptions run;
+    std::string out, err;
+    ASSERT_EQ(sim::parseCommandLine(static_cast<int>(argv.size()), argv.data(), run, out, err), -1) << err;
+    EXPECT_EQ(run.dt, d.dt);
+    EXPECT_EQ(*run.staging.altitude, d.altitude);
+    EXPECT_EQ(*run.staging.speed, d.speed);
+    EXPECT_EQ(*run.staging.pathAngle, d.pathAngle);
+    EXPECT_EQ(*run.staging.heading, d.heading);
+    EXPECT_EQ(*run.staging.downrange, d.downrange);
+    EXPECT_EQ(*run.staging.propellant, d.propellant);
+    ASSERT_TRUE(run.wind);
+    EXPECT_NEAR(run.wind->speed, d.windSpeed, 1e-12);
+    EXPECT_NEAR(run.wind->fromDir, d.windFrom * RAD, 1e-12);
+  }
+  EXPECT_LT(windLow, 1.0);  // the draws span their interval
+  EXPECT_GT(windHigh, 14.0);
+  EXPECT_NE(sim::drawRun(o, base, "Booster recovery", 1).args, sim::drawRun(o, base, "Booster recovery", 2).args);
+}
+
+nlohmann::json record(int run, const char *verdict, double distance, double across, int status = 0) {
+  nlohmann::json r = {{"run", run}, {"set", {{"seed", 5}, {"runs", 4}, {"scenario", "Booster recovery"}}},
+                      {"exit_status", status}, {"command", "simhost run replay-" + std::to_string(run)}};
+  if (status == 0)
+    r["landing"] = {{"verdict", verdict}, {"distance_at_rest_m", distance}, {"touchdown_vertical_speed_mps", -1.0},
+                    {"touchdown_horizontal_speed_mps", across}, {"main_propellant_kg", 300.0}};
+  return r;
+}
+
+TEST(MonteCarlo, SummaryCountsOutcomesAndListsTheWorstRunsFirst) {
+  std::vector<nlohmann::json> records = {record(1, "landed upright", 2.0, 0.1), record(2, "crashed", 40.0, 12.0),
+                                         record(3, "landed upright", 4.0, 0.3), record(4, "", 0, 0, 1)};
+  EXPECT_DOUBLE_EQ(sim::uprightShare(records), 0.5);
+  nlohmann::json set = {{"seed", 5}, {"runs", 4}, {"scenario", "Booster recovery"}, {"first", 1}, {"last", 4}};
+  std::string table = sim::summaryTable(records, set, 2, 1.5, 2);
+  EXPECT_NE(table.find("landed upright            2   50.0 %"), std::string::npos) << table;
+  EXPECT_NE(table.find("crashed                   1   25.0 %"), std::string::npos) << table;
+  EXPECT_NE(table.find("failed                    1   25.0 %"), std::string::npos) << table;
+  // failed before crashed, and only the two worst with their commands
+  size_t failed = table.find("run 4: failed"), crashed = table.find("run 2: crashed, 40.0 m off, 12.00 m/s across");
+  ASSERT_NE(failed, std::string::npos) << table;
+  ASSERT_NE(crashed, std::string::npos) << table;
+  EXPECT_LT(failed, crashed);
+  EXPECT_NE(table.find("simhost run replay-2"), std::string::npos);
+  EXPECT_EQ(table.find("run 1:"), std::string::npos);
+  // median of the three distances at rest, 95th percentile between the two largest
+  EXPECT_TRUE(std::regex_search(table, std::regex(R"(distance from the target at rest \[m\] +4\.0 +36\.4 +40\.0 +\(3 runs\))")))
+      << table;
+}
+
+TEST(MonteCarlo, MergeTakesShardsOfOneSetAndRefusesWhatDoesNotBelong) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "montecarlo_merge_test";
+  std::filesystem::create_directories(dir);
+  auto write = [&](const char *name, const std::vector<nlohmann::json> &recs, const std::string &extra = "") {
+    std::ofstream f(dir / name);
+    for (const nlohmann::json &r : recs) f << r.dump() << "\n";
+    f << extra;
+    return dir / name;
+  };
+  auto a = write("a.jsonl", {record(1, "landed upright", 2.0, 0.1), record(2, "crashed", 40.0, 12.0)});
+  auto b = write("b.jsonl", {record(4, "landed upright", 3.0, 0.2), record(2, "crashed", 40.0, 12.0)});
+  sim::MergeOptions o;
+  o.inputs = {a, b};
+  o.out = dir / "all.jsonl";
+  std::ostringstream out, err;
+  ASSERT_EQ(sim::mergeShards(o, out, err), 0) << err.str();
+  EXPECT_NE(out.str().find("3 runs of \"Booster recovery\", seed 5"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("incomplete: 1 of the set's 4 runs are missing (3)"), std::string::npos) << out.str();
+  std::ifstream merged(o.out);
+  std::string line;
+  std::vector<int> order;
+  while (std::getline(merged, line)) order.push_back(nlohmann::json::parse(line)["run"].get<int>());
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 4}));
+
+  nlohmann::json other = record(3, "landed upright", 1.0, 0.1);
+  other["set"]["seed"] = 6;
+  auto c = write("c.jsonl", {other});
+  auto d = write("d.jsonl", {record(1, "crashed", 9.0, 9.0)});
+  auto e = write("e.jsonl", {record(3, "landed upright", 1.0, 0.1)}, "{\"run\": \"x\"}\n");
+  for (auto [files, message] : std::vector<std::pair<std::vector<std::filesystem::path>, std::string>>{
+           {{a, c}, "c.jsonl:1: belongs to another set"},
+           {{a, d}, "d.jsonl:1: run 1 differs"},
+           {{e}, "e.jsonl:2: not a montecarlo record"},
+           {{dir / "none.jsonl"}, "none.jsonl: cannot read"}}) {
+    sim::MergeOptions bad;
+    bad.inputs = files;
+    std::ostringstream o2, e2;
+    EXPECT_EQ(sim::mergeShards(bad, o2, e2), 2);
+    EXPECT_NE(e2.str().find(message), std::string::npos) << e2.str();
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(MonteCarlo, CommandLineChecksIntervalsAndShards) {
+  sim::Interval i;
+  std::string error;
+  EXPECT_TRUE(sim::parseInterval("0.01:0.1", i, error));
+  EXPECT_DOUBLE_EQ(i.hi, 0.1);
+  for (const char *bad : {"5", "3:2", "a:b", "1:", ":1"}) EXPECT_FALSE(sim::parseInterval(bad, i, error)) << bad;
+  int index, count;
+  EXPECT_TRUE(sim::parseShard("3/8", index, count, error));
+  EXPECT_EQ(index, 3); EXPECT_EQ(count, 8);
+  for (const char *bad : {"0/8", "9/8", "1.5/8", "3", "3/0", "-1/2"}) EXPECT_FALSE(sim::parseShard(bad, index, count, error)) << bad;
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// simhost montecarlo and merge as a user runs them: shards that merge into exactly the set flown
+// in one go, a replay command that flies its run again, and the seeded 200-run set whose share of
+// upright landings within 100 m of the target must not fall below what the guidance reached.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "simhost_runner.h"
+#include "world_fixture.h"
+
+namespace {
+
+using namespace testsupport;
+
+std::map<int, nlohmann::json> records(const std::filesystem::path &file) {
+  std::map<int, nlohmann::json> byRun;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) {
+    nlohmann::json r = nlohmann::json::parse(line);
+    byRun[r["run"].get<int>()] = r;
+  }
+  return byRun;
+}
+
+TEST(MonteCarloRuns, ShardsMergeIntoTheWholeSetAndACommandReplaysItsRun) {
+  TempDataRoot root;
+  std::filesystem::path dir = root.path();
+  const std::vector<std::string> set = {"montecarlo", "--runs", "5", "--seed", "11", "--jobs", "2"};
+  auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> a = set;
+    a.insert(a.end(), extra.begin(), extra.end());
+    return a;
+  };
+  Outcome whole = simhost(dir, with({"--out", "whole.jsonl"}));
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  EXPECT_NE(whole.out.find("montecarlo: 5 runs of \"Booster recovery\", seed 11"), std::string::npos) << whole.out;
+  EXPECT_NE(whole.err.find("5/5 runs"), std::string::npos) << whole.err;  // the progress line
+  ASSERT_EQ(simhost(dir, with({"--shard", "1/2", "--out", "s1.jsonl"})).status, 0);
+  ASSERT_EQ(simhost(dir, with({"--shard", "2/2", "--out", "s2.jsonl"})).status, 0);
+  EXPECT_EQ(records(dir / "s1.jsonl").size(), 2u);
+  Outcome merged = simhost(dir, {"merge", "s2.jsonl", "s1.jsonl", "--out", "merged.jsonl"});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(records(dir / "merged.jsonl"), records(dir / "whole.jsonl"));
+  EXPECT_EQ(merged.out.find("incomplete"), std::string::npos) << merged.out;
+
+  // every run flew to a report; the first run's command flies it again to the same end
+  auto runs = records(dir / "whole.jsonl");
+  for (auto &[k, r] : runs) {
+    EXPECT_EQ(r["exit_status"], 0) << r.dump();
+    EXPECT_TRUE(r.contains("landing")) << r.dump();
+  }
+  std::string command = runs.at(1)["command"].get<std::string>();
+  ASSERT_EQ(command.rfind("simhost run ", 0), 0u) << command;
+  std::string shell = "cd " + quoted(dir.string()) + " && " + quoted(ARVEX_TEST_SIMHOST) + command.substr(7) +
+                      " --report replay.json >/dev/null 2>&1";
+  ASSERT_EQ(std::system(shell.c_str()), 0) << shell;
+  nlohmann::json replay = nlohmann::json::parse(readFile(dir / "replay.json"))["landing"];
+  replay.erase("timeline");
+  EXPECT_EQ(replay, runs.at(1)["landing"]);
+}
+
+TEST(MonteCarloRuns, BadOptionsAndABaseThatCannotBeDispersedExitTwo) {
+  TempDataRoot root;
+  std::filesystem::path dir = root.path();
+  for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"montecarlo", "--shard", "3/2"}, "--shard"},
+           {{"montecarlo", "--dt", "0.1:0.01"}, "--dt"},
+           {{"montecarlo", "--wind", "0:500"}, "--wind"},
+           {{"montecarlo", "--runs", "0"}, "--runs"},
+           {{"montecarlo", "Demo"}, "Demo.scn"},
+           {{"merge"}, "FILES"}}) {
+    Outcome r = simhost(dir, args);
+    EXPECT_EQ(r.status, 2) << args[1];
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+}
+
+// The bar: upright landings within 100 m in the seeded 200-run set with the default dispersions
+// (wind 0-15 m/s from any direction included). Raise it when the guidance or the host improves.
+TEST(MonteCarloRuns, SeededSetLandsUprightAtLeastAsOftenAsMeasured) {
+#ifdef ARVEX_SANITIZED
+  // Instrumented code flies the same set with other rounding of the optimiser's choices, and ten
+  // times slower: a short set that must fly without a failure.
+  const int runs = 10;
+  const double bar = 0.0;
+#else
+  const int runs = 200;
+  const double bar = 0.41;  // 82 of 200
+#endif
+  TempDataRoot root;
+  std::filesystem::path dir = root.path();
+  Outcome r = simhost(dir, {"montecarlo", "--runs", std::to_string(runs), "--seed", "2026", "--out", "set.jsonl",
+                            "--worst", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto set = records(dir / "set.jsonl");
+  ASSERT_EQ(static_cast<int>(set.size()), runs);
+  int upright = 0;
+  for (auto &[k, rec] : set) {
+    EXPECT_EQ(rec["exit_status"], 0) << rec.dump();
+    ASSERT_TRUE(rec.contains("landing")) << rec.dump();
+    upright += rec["landing"]["verdict"] == "landed upright";
+  }
+  EXPECT_GE(static_cast<double>(upright) / runs, bar) << r.out;
+}
+
+}  // namespace
