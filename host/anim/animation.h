@@ -18,7 +18,7 @@ namespace sim {
 
 struct Affine {
   MATRIX3 A = identity();
-  VECTOR3 t{0, 0, 0};
+  VECTOR3 t{{0, 0, 0}};
   VECTOR3 apply(const VECTOR3 &p) const { return mul(A, p) + t; }
   VECTOR3 applyDir(const VECTOR3 &d) const { return mul(A, d); }
 };

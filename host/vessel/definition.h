@@ -98,7 +98,7 @@ struct LegacyAeroDef {
 
 struct TouchdownDef {
   std::vector<TOUCHDOWNVTX> points;
-  VECTOR3 up_V{0, 1, 0};  // unit normal of the plane of the first three points (upwards)
+  VECTOR3 up_V{{0, 1, 0}};  // unit normal of the plane of the first three points (upwards)
 };
 
 struct AttachmentDef {
@@ -113,8 +113,8 @@ struct DockDef {
 };
 
 struct CameraDef {
-  VECTOR3 offset{0, 0, 0};
-  VECTOR3 defaultDir{0, 0, 1};
+  VECTOR3 offset{{0, 0, 0}};
+  VECTOR3 defaultDir{{0, 0, 1}};
   double tilt = 0;
   double rotLeft = 0.8 * PI, rotRight = 0.8 * PI, rotUp = 0.4 * PI, rotDown = 0.4 * PI;
 };
@@ -136,9 +136,9 @@ struct VesselDefinition {
   // Mass properties and shape
   double size = 10;       // [m] mean radius
   double emptyMass = 1000;  // [kg]
-  VECTOR3 pmi{1, 1, 1};   // [m^2] mass-normalised principal moments of inertia
-  VECTOR3 crossSections{20, 20, 20};  // [m^2]
-  VECTOR3 rotDrag{0.01, 0.01, 0.01};
+  VECTOR3 pmi{{1, 1, 1}};  // [m^2] mass-normalised principal moments of inertia
+  VECTOR3 crossSections{{20, 20, 20}};  // [m^2]
+  VECTOR3 rotDrag{{0.01, 0.01, 0.01}};
   LegacyAeroDef legacy;
 
   std::vector<TankDef> tanks;

@@ -19,6 +19,7 @@ class Vessel;  // the core's vessel behind the interface
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wignored-qualifiers"  // the SDK returns const OBJHANDLE
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"  // VESSEL3 overloads VESSEL2's panel and HUD callbacks
 #endif
 
 class OAPIFUNC VESSEL {

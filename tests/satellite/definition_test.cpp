@@ -11,12 +11,12 @@ TEST(SatelliteDefinition, EveryThrusterInOneGroupAndGroupsActOnTheirAxes) {
   EXPECT_EQ(v.def.exhausts.size(), 36u);
   // type -> expected unit torque (rotation groups, F x r) or force (translation groups)
   struct Axis { THGROUP_TYPE type; VECTOR3 torque, force; };
-  const Axis axes[] = {{THGROUP_ATT_PITCHUP, {1, 0, 0}, {}},  {THGROUP_ATT_PITCHDOWN, {-1, 0, 0}, {}},
-                       {THGROUP_ATT_YAWLEFT, {0, 1, 0}, {}},  {THGROUP_ATT_YAWRIGHT, {0, -1, 0}, {}},
-                       {THGROUP_ATT_BANKRIGHT, {0, 0, 1}, {}}, {THGROUP_ATT_BANKLEFT, {0, 0, -1}, {}},
-                       {THGROUP_ATT_RIGHT, {}, {1, 0, 0}},    {THGROUP_ATT_LEFT, {}, {-1, 0, 0}},
-                       {THGROUP_ATT_UP, {}, {0, 1, 0}},       {THGROUP_ATT_DOWN, {}, {0, -1, 0}},
-                       {THGROUP_ATT_FORWARD, {}, {0, 0, 1}},  {THGROUP_ATT_BACK, {}, {0, 0, -1}}};
+  const Axis axes[] = {{THGROUP_ATT_PITCHUP, {{1, 0, 0}}, {}},  {THGROUP_ATT_PITCHDOWN, {{-1, 0, 0}}, {}},
+                       {THGROUP_ATT_YAWLEFT, {{0, 1, 0}}, {}},  {THGROUP_ATT_YAWRIGHT, {{0, -1, 0}}, {}},
+                       {THGROUP_ATT_BANKRIGHT, {{0, 0, 1}}, {}}, {THGROUP_ATT_BANKLEFT, {{0, 0, -1}}, {}},
+                       {THGROUP_ATT_RIGHT, {}, {{1, 0, 0}}},    {THGROUP_ATT_LEFT, {}, {{-1, 0, 0}}},
+                       {THGROUP_ATT_UP, {}, {{0, 1, 0}}},       {THGROUP_ATT_DOWN, {}, {{0, -1, 0}}},
+                       {THGROUP_ATT_FORWARD, {}, {{0, 0, 1}}},  {THGROUP_ATT_BACK, {}, {{0, 0, -1}}}};
   std::vector<int> uses(34, 0);
   for (const Axis &a : axes) {
     const sim::GroupDef &g = v.def.groups[a.type];
