@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 #include "world/diagnostics.h"
@@ -122,23 +123,50 @@ Mesh parseMesh(const std::string &text, const std::string &fileName) {
   return m;
 }
 
+namespace {
+
+// A file as last read: its size and modification time, and the mesh or the reason there is none.
+struct CachedMesh {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time{};
+  std::shared_ptr<const Mesh> mesh;
+  std::string error;
+};
+
+std::mutex g_cacheMutex;
+std::map<std::string, CachedMesh> g_cache;  // by file path
+
+}  // namespace
+
 const Mesh *MeshLibrary::request(const std::string &name) {
   auto it = meshes_.find(name);
   if (it != meshes_.end()) return it->second.get();
   std::filesystem::path file = fileOf(name);
-  std::unique_ptr<Mesh> mesh;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  std::shared_ptr<const Mesh> mesh;
+  std::error_code sizeError, timeError;
+  std::uintmax_t size = std::filesystem::file_size(file, sizeError);
+  std::filesystem::file_time_type time = std::filesystem::last_write_time(file, timeError);
+  std::ifstream in;
+  if (!sizeError && !timeError) in.open(file, std::ios::binary);
+  if (!in.is_open()) {
     diag_.note("mesh " + name, "file " + file.string() + " not found; the vessel has no visual for it");
   } else {
-    std::stringstream ss;
-    ss << in.rdbuf();
-    try {
-      mesh = std::make_unique<Mesh>(parseMesh(ss.str(), file.string()));
-      mesh->name = name;
-    } catch (const InputError &e) {
-      diag_.note("mesh " + name, std::string(e.what()) + "; the vessel has no visual for it");
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    CachedMesh &cached = g_cache[file.string()];
+    if (cached.size != size || cached.time != time || (!cached.mesh && cached.error.empty())) {
+      std::stringstream ss;
+      ss << in.rdbuf();
+      cached = CachedMesh{size, time, nullptr, ""};
+      try {
+        auto parsed = std::make_shared<Mesh>(parseMesh(ss.str(), file.string()));
+        parsed->name = name;
+        cached.mesh = std::move(parsed);
+      } catch (const InputError &e) {
+        cached.error = e.what();
+      }
     }
+    mesh = cached.mesh;
+    if (!mesh) diag_.note("mesh " + name, cached.error + "; the vessel has no visual for it");
   }
   return meshes_.emplace(name, std::move(mesh)).first->second.get();
 }

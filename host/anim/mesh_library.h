@@ -9,6 +9,9 @@
 // Groups are numbered from 0 in file order; coordinates are metres in the left-handed vessel
 // frame; the clockwise side of a triangle is its visible side. A missing or malformed file is
 // reported once in the diagnostics, naming the file, and the vessel goes on without that visual.
+// Parsed meshes are shared by every world of the process (a booster's mesh takes far longer to
+// read than a world takes to build); a file is read again once its size or modification time
+// changes.
 #pragma once
 
 #include <array>
@@ -52,7 +55,7 @@ class MeshLibrary {
  private:
   std::filesystem::path dir_;
   Diagnostics &diag_;
-  std::map<std::string, std::unique_ptr<Mesh>> meshes_;  // null entry: missing or malformed
+  std::map<std::string, std::shared_ptr<const Mesh>> meshes_;  // null entry: missing or malformed
 };
 
 }  // namespace sim

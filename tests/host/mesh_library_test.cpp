@@ -1,0 +1,62 @@
+// The mesh library: a mesh file is parsed once for every world of the process, and read again
+// when the file changes; a missing or malformed file is reported to each world that asks for it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "anim/mesh_library.h"
+#include "world/diagnostics.h"
+
+namespace {
+
+const char *kOneTriangle = "MSHX1\nGROUPS 1\nGEOM 3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n";
+const char *kTwoTriangles = "MSHX1\nGROUPS 2\nGEOM 3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\nGEOM 3 1\n0 0 1\n1 0 1\n0 1 1\n0 1 2\n";
+
+class MeshFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device rd;
+    dir = std::filesystem::temp_directory_path() / ("arvex_meshes_" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  void write(const std::string &text) { std::ofstream(dir / "box.msh", std::ios::trunc) << text; }
+
+  std::filesystem::path dir;
+};
+
+TEST_F(MeshFiles, WorldsShareAParsedMeshUntilItsFileChanges) {
+  write(kOneTriangle);
+  sim::Diagnostics d1, d2, d3;
+  sim::MeshLibrary first(dir, d1), second(dir, d2);
+  const sim::Mesh *a = first.request("box");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->groups.size(), 1u);
+  EXPECT_EQ(second.request("box"), a);
+
+  write(kTwoTriangles);
+  sim::MeshLibrary third(dir, d3);
+  const sim::Mesh *b = third.request("box");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->groups.size(), 2u);
+  EXPECT_EQ(first.request("box")->groups.size(), 1u);  // a world keeps what it was given
+}
+
+TEST_F(MeshFiles, EveryWorldHearsOfAMalformedOrMissingFile) {
+  write("MSHX1\nGROUPS 1\nGEOM 3 1\n0 0 0\n");
+  sim::Diagnostics d1, d2;
+  sim::MeshLibrary first(dir, d1), second(dir, d2);
+  EXPECT_EQ(first.request("box"), nullptr);
+  EXPECT_EQ(second.request("box"), nullptr);
+  EXPECT_TRUE(d1.contains("unexpected end of file"));
+  EXPECT_TRUE(d2.contains("unexpected end of file"));
+
+  std::filesystem::remove(dir / "box.msh");
+  sim::Diagnostics d3;
+  sim::MeshLibrary third(dir, d3);
+  EXPECT_EQ(third.request("box"), nullptr);
+  EXPECT_TRUE(d3.contains("not found"));
+}
+
+}  // namespace
