@@ -1,0 +1,126 @@
+// Fuzzes the modules' key and code handling while the world steps. The input picks a vessel class
+// and a step length, and is then read as a stream of commands for the focus vessel of that
+// class's bundled scenario, delivered the way simhost delivers --key, --code and --input:
+//
+//   byte 0          vessel class: larkon (Booster recovery), orlis (Satellite deploy),
+//                   pelo_ring (Dispenser deploy), modulo the number built
+//   byte 1          step length 0.001 s * 1000^(b / 255), i.e. 0.001 to 1 s
+//   then commands, each an op byte b and its operands, by b % 8:
+//     0, 1   a buffered key: operand key scan code; bits 3-6 of b hold left Shift, right Shift,
+//            left Control, right Control; bit 7 makes it a key-up
+//     2      a module code: operand c; c < 128: 2300 with a text (length byte, then the bytes),
+//            c < 192: 2301, else 2300 + (c - 192), without text
+//     3      an input-box answer: length byte, then the bytes
+//     4-7    1 + (b >> 3) steps
+// Keys and codes are delivered at the start of the next step. After every step no vessel state
+// may be non-finite and no module may have handed the host a non-finite value; at the end the
+// head-up display is drawn and the scenario written.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz_support.h"
+#include "io/hud.h"
+#include "world/errors.h"
+
+using namespace fuzzsupport;
+
+namespace {
+
+constexpr int kMaxSteps = 300;  // per input, to keep an execution short
+
+const char *scenarioOf(const std::string &cls) {
+  if (cls == "larkon") return "Booster recovery.scn";
+  if (cls == "orlis") return "Satellite deploy.scn";
+  return "Dispenser deploy.scn";
+}
+
+class Stream {
+ public:
+  Stream(const uint8_t *data, size_t size) : data_(data), size_(size) {}
+  bool empty() const { return pos_ >= size_; }
+  uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  std::string text() {
+    size_t n = byte();
+    n = std::min(n, size_ - pos_);
+    std::string s(reinterpret_cast<const char *>(data_ + pos_), n);
+    pos_ += n;
+    return s;
+  }
+
+ private:
+  const uint8_t *data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  pinModules();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  if (size < 2 || vesselClasses().empty()) return 0;
+  Stream in(data, size);
+  const std::string &cls = vesselClasses()[in.byte() % vesselClasses().size()];
+  double dt = 0.001 * std::pow(1000.0, in.byte() / 255.0);
+
+  auto w = makeWorld(dt);
+  std::filesystem::path file = dataRoot() / "Scenarios" / scenarioOf(cls);
+  if (std::string error = loadLikeSimhost(*w, file); !error.empty()) fail("the bundled scenario does not load: " + error);
+  Vessel *focus = w->focus();
+  if (!focus || focus->className() != cls) fail(file.string() + ": the focus vessel is not a " + cls);
+
+  int steps = 0;
+  auto step = [&](int n) {
+    for (int i = 0; i < n && steps < kMaxSteps; i++, steps++) {
+      w->step();
+      checkFinite(*w, "after a step");
+    }
+  };
+  while (!in.empty() && steps < kMaxSteps) {
+    uint8_t op = in.byte();
+    switch (op % 8) {
+      case 0:
+      case 1: {
+        sim::KeyEvent e;
+        e.time = w->simTime();
+        e.key = in.byte();
+        e.down = !(op & 0x80);
+        const DWORD modifiers[4] = {OAPI_KEY_LSHIFT, OAPI_KEY_RSHIFT, OAPI_KEY_LCONTROL, OAPI_KEY_RCONTROL};
+        for (int m = 0; m < 4; m++)
+          if (op & (0x08 << m)) e.modifiers.push_back(modifiers[m]);
+        w->queueKey(e);
+        break;
+      }
+      case 2: {
+        sim::KeyEvent e;
+        e.time = w->simTime();
+        e.isCode = true;
+        uint8_t c = in.byte();
+        if (c < 128) {
+          e.key = 2300;
+          e.text = in.text();
+        } else {
+          e.key = c < 192 ? 2301 : 2300 + (c - 192);
+        }
+        w->queueKey(e);
+        break;
+      }
+      case 3:
+        w->queueInputAnswer(in.text());
+        break;
+      default:
+        step(1 + (op >> 3));
+        break;
+    }
+  }
+  step(1);  // delivers what is still queued
+  if (Vessel *f = w->focus()) sim::drawHud(*f, 1024, 768);
+  checkFinite(*w, "after drawing the head-up display");
+  w->scenarioText();
+  return 0;
+}
