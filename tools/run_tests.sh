@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a normal build, then a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer (benchmarks off). Installs what a fresh machine lacks first (see
-# setup.sh). Stops at the first failure.
+# Builds and runs every test twice: a normal build, then a clang build with AddressSanitizer,
+# UndefinedBehaviorSanitizer and the libFuzzer targets, whose short runs are its fuzz tests
+# (benchmarks off). Installs what a fresh machine lacks first (see setup.sh). Stops at the first
+# failure.
 #
 #   tools/run_tests.sh [ctest options...]      e.g. -L unit, or -L scenario
 #
@@ -37,6 +38,6 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   mkdir -p "$ASAN_BUILD_DIR"
   printf 'leak:libfontconfig.so\n' >"$ASAN_BUILD_DIR/lsan.supp"
   export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(cd "$ASAN_BUILD_DIR" && pwd)/lsan.supp}
-  build_and_test "$ASAN_BUILD_DIR" -DSANITIZE=ON -DBUILD_BENCH=OFF
+  build_and_test "$ASAN_BUILD_DIR" -DCMAKE_CXX_COMPILER=clang++ -DSANITIZE=ON -DFUZZ=ON -DBUILD_BENCH=OFF
 fi
 echo "== all tests passed in $((SECONDS - start)) s"
