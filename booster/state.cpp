@@ -2,7 +2,9 @@
 //
 // Lines, after the simulator's own: "LEGS %d %0.4f %0.4f %0.4f" (legsState, legsAnimState),
 // "FINS ..." (finsState, finsAnimState), "APST %d %d %d %d %d" (engineMode, apDescent, apFlyback,
-// apReentryAttitude, autoSequence), "LPRM %s" (targetName, its first blank written as '+').
+// apReentryAttitude, autoSequence), "LPRM %s" (targetName, its first blank written as '+', and
+// cut at a line break, which a name sent by code 2300 may hold: the rest would be read back as
+// lines of their own).
 // A value that cannot be read, or is not finite, leaves the member as it was. An engine mode
 // outside 0..2 (it indexes the main thrusters) is taken as 0, nine engines.
 #include <cmath>
@@ -37,6 +39,7 @@ void larkon::clbkSaveState(FILEHANDLE scn) {
   frame::writeLine(scn, "APST", "%d %d %d %d %d", engineMode, apDescent, apFlyback, apReentryAttitude, autoSequence);
   char name[256];
   std::snprintf(name, sizeof name, "%s", targetName);
+  name[std::strcspn(name, "\r\n")] = '\0';
   if (char *blank = std::strchr(name, ' ')) *blank = '+';
   frame::writeLine(scn, "LPRM", "%s", name);
 }

@@ -1,6 +1,6 @@
 // The booster's scenario lines and their repair after creation: the lines written, the target
-// name with a blank, keywords in any case, targets that name nothing, unreadable values, the
-// animation states pushed on loading, and what post-creation re-applies.
+// name with a blank or a line break, keywords in any case, targets that name nothing, unreadable
+// values, the animation states pushed on loading, and what post-creation re-applies.
 #include "booster_fixture.h"
 
 namespace {
@@ -34,6 +34,15 @@ TEST(BoosterState, TwoWordTargetIsSavedWithAPlusAndReadBackWithItsBlank) {
   EXPECT_EQ(back.hudRow(184), "K = Set Flyback Target: Kestrel Point");
   EXPECT_EQ(back.b->autoSequence, 3);  // the target resolves: the sequence stays on
   EXPECT_TRUE(holds(back.world->scenarioText(), "  LPRM Kestrel+Point\n"));
+}
+
+TEST(BoosterState, TargetWithALineBreakCannotWriteLinesOfItsOwn) {
+  Stage s = boostertest::highAbove();
+  s.code(2300, "Kestrel Point\r\n  LEGS 5 2 -1 9\nAPST 0 7 7 7 9");
+  std::string text = s.world->scenarioText();
+  EXPECT_TRUE(holds(text, "  LEGS 0 0.0000 0.0000 0.0000\n  FINS 0 0.0000 0.5000 0.5000\n  APST 0 0 0 0 0\n"
+                          "  LPRM Kestrel+Point\nEND\n"))
+      << text;
 }
 
 TEST(BoosterState, KeywordsMatchInAnyCase) {
