@@ -14,7 +14,7 @@
 //     4-7    1 + (b >> 3) steps
 // Keys and codes are delivered at the start of the next step. After every step no vessel state
 // may be non-finite and no module may have handed the host a non-finite value; at the end the
-// head-up display is drawn and the scenario written.
+// head-up display is drawn, and the scenario the world saves must load again.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -121,6 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   step(1);  // delivers what is still queued
   if (Vessel *f = w->focus()) sim::drawHud(*f, 1024, 768);
   checkFinite(*w, "after drawing the head-up display");
-  w->scenarioText();
+  std::string saveText = w->scenarioText();
+  w.reset();
+
+  static const std::filesystem::path saved = scratchFile("saved.scn");
+  writeFile(saved, saveText);
+  auto again = makeWorld(dt);
+  if (std::string error = loadLikeSimhost(*again, saved); !error.empty())
+    fail("the saved scenario does not load: " + error + "\n--- saved:\n" + saveText);
+  checkFinite(*again, "after loading the saved scenario");
   return 0;
 }
