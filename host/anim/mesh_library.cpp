@@ -1,6 +1,8 @@
 // Reading MSHX1 meshes (see mesh_library.h).
 #include "anim/mesh_library.h"
 
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -59,7 +61,9 @@ bool keyword(const std::string &line, const char *key, std::string &rest) {
 
 int count(LineSource &src, const std::string &rest, const char *what) {
   double d;
-  if (!parseNumber(rest, d) || d < 0 || d != static_cast<int>(d)) src.fail(std::string(what) + ": expected a count");
+  // Range first: converting a double outside int's range is undefined.
+  if (!parseNumber(rest, d) || d < 0 || d > INT_MAX || d != std::floor(d))
+    src.fail(std::string(what) + ": expected a count");
   return static_cast<int>(d);
 }
 
@@ -88,7 +92,8 @@ Mesh parseMesh(const std::string &text, const std::string &fileName) {
                !keyword(line, "TEXWRAP", rest) && !keyword(line, "FLAG", rest) && !keyword(line, "ZBIAS", rest))
         src.fail("unexpected line in group " + std::to_string(g) + ": \"" + line + "\"");
     }
-    if (!parseNumbers(rest, nums) || nums.size() < 2 || nums[0] < 0 || nums[1] < 0)
+    if (!parseNumbers(rest, nums) || nums.size() < 2 || nums[0] < 0 || nums[1] < 0 || nums[0] > INT_MAX ||
+        nums[1] > INT_MAX)
       src.fail("GEOM: expected vertex and triangle counts");
     int nv = static_cast<int>(nums[0]), nt = static_cast<int>(nums[1]);
     for (int i = 0; i < nv; i++) {

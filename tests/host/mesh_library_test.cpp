@@ -7,6 +7,7 @@
 
 #include "anim/mesh_library.h"
 #include "world/diagnostics.h"
+#include "world/errors.h"
 
 namespace {
 
@@ -57,6 +58,18 @@ TEST_F(MeshFiles, EveryWorldHearsOfAMalformedOrMissingFile) {
   sim::MeshLibrary third(dir, d3);
   EXPECT_EQ(third.request("box"), nullptr);
   EXPECT_TRUE(d3.contains("not found"));
+}
+
+}  // namespace
+
+namespace {
+
+// Counts too large for the reader's integers are refused like any other malformed count.
+TEST(MeshText, CountsBeyondTheIntegerRangeAreRefused) {
+  for (const char *text : {"MSHX1\nGROUPS 1e300\n", "MSHX1\nGROUPS 4294967296\n",
+                           "MSHX1\nGROUPS 1\nGEOM 1e300 1\n0 0 0\n", "MSHX1\nGROUPS 1\nGEOM 3 1e20\n0 0 0\n",
+                           "MSHX1\nGROUPS 1\nGEOM 3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\nMATERIALS 1e300\n"})
+    EXPECT_THROW(sim::parseMesh(text, "box.msh"), sim::InputError) << text;
 }
 
 }  // namespace
