@@ -111,6 +111,8 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b, doubl
 
 }  // namespace
 
+void capAngularRate(VECTOR3 &w) { capRate(w); }
+
 void integrateVessel(World &world, Vessel &v, double dt, const StepBodies &bodies) {
   const CelestialBody *surface = v.sp.ref;
   if (surface && v.st.frame != surface && v.sp.alt < 10.0 * v.def.size + 1000.0) v.rebase(surface);

@@ -14,6 +14,8 @@
 
 #include <vector>
 
+#include "OrbiterAPI.h"
+
 class Vessel;
 
 namespace sim {
@@ -26,5 +28,10 @@ struct StepBodies {
 };
 
 void integrateVessel(World &w, Vessel &v, double dt, const StepBodies &bodies);
+
+// Brings an angular velocity [rad/s] within the cap of 100 pi rad/s. States placed from outside
+// the integrator (a scenario's VROT, SetAngularVel) are capped too: the force build and the
+// integrator's stages would otherwise work with a rate the simulator never holds.
+void capAngularRate(VECTOR3 &w);
 
 }  // namespace sim

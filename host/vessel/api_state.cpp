@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "physics/attachments.h"
+#include "physics/integrator.h"
 #include "physics/contact.h"
 #include "physics/navmodes.h"
 #include "scenario/status_lines.h"
@@ -113,6 +114,7 @@ void VESSEL::SetAngularVel(const VECTOR3 &avel) const {
     v->releaseFromGround();
   }
   v->st.omega = avel;
+  sim::capAngularRate(v->st.omega);
   v->stateChanged();
 }
 bool VESSEL::GetWeightVector(VECTOR3 &G) const {

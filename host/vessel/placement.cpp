@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "physics/attachments.h"
+#include "physics/integrator.h"
 #include "scenario/status_lines.h"
 #include "vessel/placement.h"
 #include "vessel/vessel.h"
@@ -164,6 +165,7 @@ void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn)
     setAttitude(sim::eulerToMatrix(vs.arot));
     st.omega = spawn ? (ext.hasVrot ? ext.vrot : _V(0, 0, 0)) : vs.vrot;
   }
+  sim::capAngularRate(st.omega);
   stateChanged();
 }
 

@@ -152,6 +152,21 @@ TEST_F(DefaultParser, LandedOrbitingAndFlyingStates) {
   EXPECT_NE(e.find("hover.scn:8: STATUS: expected Orbiting, Landed or Flying"), std::string::npos) << e;
 }
 
+// A VROT beyond the host's rate cap (100 pi rad/s) is brought within it: with the rate as given,
+// the first step's rotational damping and integration stages threw the vessel out of the solar
+// system and soon made its state non-finite.
+TEST_F(DefaultParser, AngularRatesBeyondTheCapAreCapped) {
+  Vessel &o = load("spinning", "cargo_crate", hosttest::orbitLines(0) + "  VROT 1.1e31 1 0.2\n");
+  EXPECT_NEAR(length(o.st.omega), 100 * PI, 1e-9);
+  EXPECT_GT(o.st.omega.x, 0);
+  for (int i = 0; i < 5; i++) w->step();
+  EXPECT_NEAR(length(o.st.rpos), 6771010, 1000);
+  EXPECT_LE(length(o.st.omega), 100 * PI + 1e-9);
+
+  o.intf->SetAngularVel(_V(0, -1e30, 0));
+  EXPECT_NEAR(o.st.omega.y, -100 * PI, 1e-9);
+}
+
 TEST_F(DefaultParser, TanksStartEmptyUnlessListed) {
   // The recorder's class gives its tank 50 of 100 kg; a scenario vessel starts with what it lists.
   Vessel &empty = load("notank", "recorder", hosttest::orbitLines());
