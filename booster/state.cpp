@@ -5,8 +5,10 @@
 // apReentryAttitude, autoSequence), "LPRM %s" (targetName, its first blank written as '+', and
 // cut at a line break, which a name sent by code 2300 may hold: the rest would be read back as
 // lines of their own).
-// A value that cannot be read, or is not finite, leaves the member as it was. An engine mode
+// A value that cannot be read, or is not finite, leaves the member as it was; an animation state
+// is kept within [0, 1], the range the animations are defined over. An engine mode
 // outside 0..2 (it indexes the main thrusters) is taken as 0, nine engines.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,14 +20,15 @@ extern const TOUCHDOWNVTX kDeployedPoints[4];
 
 namespace {
 
-// Reads "%d%lf%lf%lf" into an integer and three reals; each only if read and finite.
+// Reads "%d%lf%lf%lf" into an integer and three animation states; each only if read and finite,
+// and brought within [0, 1] (a fin state far outside it made the fins' forces non-finite).
 void readStateLine(const char *text, int &state, double values[3]) {
   int s;
   double v[3];
   int n = std::sscanf(text, "%d%lf%lf%lf", &s, &v[0], &v[1], &v[2]);
   if (n >= 1) state = s;
   for (int i = 0; i + 1 < n; i++)
-    if (std::isfinite(v[i])) values[i] = v[i];
+    if (std::isfinite(v[i])) values[i] = std::clamp(v[i], 0.0, 1.0);
 }
 
 }  // namespace

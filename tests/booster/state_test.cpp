@@ -83,6 +83,18 @@ TEST(BoosterState, UnreadableValuesLeaveTheMembersUnchanged) {
   EXPECT_EQ(s.world->diagnostics().refusedCount(), 0);  // nothing non-finite reached the host
 }
 
+TEST(BoosterState, AnimationStatesOutsideTheirRangeAreBroughtWithinIt) {
+  Stage s = loaded("  LEGS 1 -3 2 0.5\n  FINS 3 0.13e085 -1e300 0.25\n");
+  EXPECT_EQ(s.b->legsAnimState[0], 0.0);
+  EXPECT_EQ(s.b->legsAnimState[1], 1.0);
+  EXPECT_EQ(s.b->legsAnimState[2], 0.5);
+  EXPECT_EQ(s.b->finsAnimState[0], 1.0);
+  EXPECT_EQ(s.b->finsAnimState[1], 0.0);
+  EXPECT_EQ(s.b->finsAnimState[2], 0.25);
+  s.step(5);  // a fin state of 1.3e84 made the state non-finite within five steps
+  EXPECT_EQ(s.world->diagnostics().refusedCount(), 0);
+}
+
 TEST(BoosterState, LoadedAnimationStatesPoseTheMeshesAtOnce) {
   Stage s = loaded("  LEGS 3 0.4 0.3 0.2\n  FINS 3 0.6 0.75 0.25\n");
   const larkon &b = *s.b;
