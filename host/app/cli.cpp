@@ -129,7 +129,7 @@ bool parseSize(const std::string &spec, int &w, int &h, std::string &error) {
   size_t x = spec.find_first_of("xX");
   double dw, dh;
   if (x == std::string::npos || !parseNumber(spec.substr(0, x), dw) || !parseNumber(spec.substr(x + 1), dh) ||
-      dw != static_cast<int>(dw) || dh != static_cast<int>(dh) || dw < 64 || dh < 64 || dw > 8192 || dh > 8192) {
+      dw < 64 || dh < 64 || dw > 8192 || dh > 8192 || dw != std::floor(dw) || dh != std::floor(dh)) {
     error = "\"" + spec + "\": expected WxH with whole numbers from 64 to 8192";
     return false;
   }

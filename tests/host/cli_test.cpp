@@ -82,7 +82,7 @@ TEST(CliValues, WindAndSize) {
   EXPECT_EQ(H, 1080);
   ASSERT_TRUE(sim::parseSize("800X600", W, H, err)) << err;
   EXPECT_EQ(W, 800);
-  for (const char *bad : {"1024", "10x10", "1024x768.5", "9000x100", "x768", "axb", "-800x600"})
+  for (const char *bad : {"1024", "10x10", "1024x768.5", "9000x100", "1e300x100", "x768", "axb", "-800x600"})
     EXPECT_FALSE(sim::parseSize(bad, W, H, err)) << bad;
 }
 
