@@ -158,11 +158,7 @@ RunDraw drawRun(const MonteCarloOptions &o, const StagingBase &base, const std::
 
 StagingBase readStagingBase(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
                             const std::filesystem::path &modulesDir) {
-  WorldSettings s;
-  s.dataRoot = o.root.empty() ? dataRoot : o.root;
-  s.modulesDir = o.modules.empty() ? modulesDir : o.modules;
-  if (!std::filesystem::is_directory(s.dataRoot / "Config"))
-    throw InputError("--root: " + s.dataRoot.string() + " holds no Config/ folder");
+  WorldSettings s = worldSettings(o.root, o.modules, RunDefaults{dataRoot, modulesDir});
   std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
   World w(s);
   w.loadScenario(file);

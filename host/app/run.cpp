@@ -31,6 +31,16 @@ std::filesystem::path resolveScenario(const std::string &scenario, const std::fi
   throw InputError("scenario \"" + scenario + "\": no such file, and none under " + (root / "Scenarios").string());
 }
 
+WorldSettings worldSettings(const std::filesystem::path &root, const std::filesystem::path &modules,
+                            const RunDefaults &d) {
+  WorldSettings s;
+  s.dataRoot = root.empty() ? d.dataRoot : root;
+  s.modulesDir = modules.empty() ? d.modulesDir : modules;
+  if (!std::filesystem::is_directory(s.dataRoot / "Config"))
+    throw InputError("--root: " + s.dataRoot.string() + " holds no Config/ folder");
+  return s;
+}
+
 namespace {
 
 const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
@@ -67,12 +77,8 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   std::unique_ptr<LandingRecorder> landing;
   std::string scenarioName = o.scenario;
   try {
-    WorldSettings s;
-    s.dataRoot = o.root.empty() ? d.dataRoot : o.root;
-    s.modulesDir = o.modules.empty() ? d.modulesDir : o.modules;
+    WorldSettings s = worldSettings(o.root, o.modules, d);
     s.dt = o.dt;
-    if (!std::filesystem::is_directory(s.dataRoot / "Config"))
-      throw InputError("--root: " + s.dataRoot.string() + " holds no Config/ folder");
     std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
     scenarioName = file.stem().string();
     world = std::make_unique<World>(s);

@@ -20,6 +20,10 @@ struct RunDefaults {
 int runSimulation(const RunOptions &o, const RunDefaults &defaults, std::ostream &out, std::ostream &err);
 // The whole program: parse the command line, then run.
 int simhostMain(int argc, char **argv, const RunDefaults &defaults);
+// The world's settings for --root and --modules (empty: the defaults); throws InputError when the
+// data root holds no Config/ folder.
+WorldSettings worldSettings(const std::filesystem::path &root, const std::filesystem::path &modules,
+                            const RunDefaults &defaults);
 // Resolves SCENARIO: an existing file, else a name under root/Scenarios (".scn" optional).
 std::filesystem::path resolveScenario(const std::string &scenario, const std::filesystem::path &root);
 
