@@ -187,6 +187,14 @@ int mergeShards(const MergeOptions &o, std::ostream &out, std::ostream &err) {
             << ", not " << set.dump() << ")\n";
         return 2;
       }
+      try {
+        // What the table reads of a record must have its type: render it once on its own.
+        summaryTable({r}, set, 1, -1, 0);
+      } catch (const nlohmann::json::exception &e) {
+        err << "simhost: merge: " << p.string() << ":" << number << ": a field of the wrong type (" << e.what()
+            << ")\n";
+        return 2;
+      }
       int run = r["run"].get<int>();
       if (byRun.count(run) && byRun[run] != r) {
         err << "simhost: merge: " << p.string() << ":" << number << ": run " << run
@@ -213,7 +221,13 @@ int mergeShards(const MergeOptions &o, std::ostream &out, std::ostream &err) {
       }
       for (const nlohmann::json &r : records) f << r.dump() << "\n";
     }
-    std::filesystem::rename(tmp, o.out);
+    std::error_code ec;
+    std::filesystem::rename(tmp, o.out, ec);
+    if (ec) {
+      err << "simhost: merge: --out " << o.out.string() << ": cannot write: " << ec.message() << "\n";
+      std::filesystem::remove(tmp, ec);
+      return 2;
+    }
   }
   int runs = set.value("runs", 0);
   set["first"] = byRun.begin()->first;

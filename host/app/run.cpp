@@ -36,7 +36,8 @@ WorldSettings worldSettings(const std::filesystem::path &root, const std::filesy
   WorldSettings s;
   s.dataRoot = root.empty() ? d.dataRoot : root;
   s.modulesDir = modules.empty() ? d.modulesDir : modules;
-  if (!std::filesystem::is_directory(s.dataRoot / "Config"))
+  std::error_code ec;
+  if (!std::filesystem::is_directory(s.dataRoot / "Config", ec))
     throw InputError("--root: " + s.dataRoot.string() + " holds no Config/ folder");
   return s;
 }
@@ -158,13 +159,19 @@ int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
   std::cout << out;
   std::cerr << err;
   if (status >= 0) return status;
-  switch (cmd.command) {
-    case CommandLine::Command::MonteCarlo:
-      return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
-    case CommandLine::Command::Merge: return mergeShards(cmd.merge, std::cout, std::cerr);
-    case CommandLine::Command::Run: break;
+  try {
+    switch (cmd.command) {
+      case CommandLine::Command::MonteCarlo:
+        return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
+      case CommandLine::Command::Merge: return mergeShards(cmd.merge, std::cout, std::cerr);
+      case CommandLine::Command::Run: break;
+    }
+    return runSimulation(cmd.run, defaults, std::cout, std::cerr);
+  } catch (const std::exception &e) {
+    // A failure no check foresaw still ends with a message and a status, not an abort.
+    std::cerr << "simhost: internal error: " << e.what() << "\n";
+    return 1;
   }
-  return runSimulation(cmd.run, defaults, std::cout, std::cerr);
 }
 
 }  // namespace sim

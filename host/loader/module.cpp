@@ -34,7 +34,8 @@ Module &ModuleRegistry::load(const std::string &name) {
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid module name \"" + name + "\"");
   std::filesystem::path file = dir_ / (name + ".so");
-  if (!std::filesystem::exists(file)) throw InputError("module " + name + ": file " + file.string() + " not found");
+  std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
+  if (!std::filesystem::exists(file, ec)) throw InputError("module " + name + ": file " + file.string() + " not found");
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {

@@ -16,13 +16,14 @@ const VesselClass &ClassRegistry::get(const std::string &name) {
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid vessel class name \"" + name + "\"");
   std::filesystem::path file = root_ / "Config" / "Vessels" / (name + ".cfg");
-  if (!std::filesystem::exists(file)) {
+  // With an error code: a name the file system cannot take (too long, say) is an unknown class.
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) {
     // Class names are case-insensitive; find the file whatever its case.
-    std::error_code ec;
     for (auto &e : std::filesystem::directory_iterator(root_ / "Config" / "Vessels", ec))
       if (equalsNoCase(e.path().filename().string(), name + ".cfg")) file = e.path();
   }
-  if (!std::filesystem::exists(file))
+  if (!std::filesystem::exists(file, ec))
     throw InputError("unknown vessel class \"" + name + "\": no file " + file.string());
   auto cls = std::make_unique<VesselClass>();
   cls->name = name;

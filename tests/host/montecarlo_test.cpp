@@ -134,10 +134,19 @@ TEST(MonteCarlo, MergeTakesShardsOfOneSetAndRefusesWhatDoesNotBelong) {
   auto c = write("c.jsonl", {other});
   auto d = write("d.jsonl", {record(1, "crashed", 9.0, 9.0)});
   auto e = write("e.jsonl", {record(3, "landed upright", 1.0, 0.1)}, "{\"run\": \"x\"}\n");
+  // Hand-edited records whose fields have another type than the table reads.
+  nlohmann::json textStatus = record(3, "landed upright", 1.0, 0.1);
+  textStatus["exit_status"] = "zero";
+  nlohmann::json listLanding = record(3, "landed upright", 1.0, 0.1);
+  listLanding["landing"] = nlohmann::json::array({1, 2});
+  auto f = write("f.jsonl", {record(3, "landed upright", 1.0, 0.1), textStatus});
+  auto g = write("g.jsonl", {listLanding});
   for (auto [files, message] : std::vector<std::pair<std::vector<std::filesystem::path>, std::string>>{
            {{a, c}, "c.jsonl:1: belongs to another set"},
            {{a, d}, "d.jsonl:1: run 1 differs"},
            {{e}, "e.jsonl:2: not a montecarlo record"},
+           {{f}, "f.jsonl:2: a field of the wrong type"},
+           {{g}, "g.jsonl:1: a field of the wrong type"},
            {{dir / "none.jsonl"}, "none.jsonl: cannot read"}}) {
     sim::MergeOptions bad;
     bad.inputs = files;
@@ -145,6 +154,16 @@ TEST(MonteCarlo, MergeTakesShardsOfOneSetAndRefusesWhatDoesNotBelong) {
     EXPECT_EQ(sim::mergeShards(bad, o2, e2), 2);
     EXPECT_NE(e2.str().find(message), std::string::npos) << e2.str();
   }
+  // An --out that cannot be replaced (a folder) is refused, and leaves no temporary file behind.
+  sim::MergeOptions toFolder;
+  toFolder.inputs = {a};
+  toFolder.out = dir / "folder";
+  std::filesystem::create_directories(toFolder.out / "inside");
+  std::ostringstream o3, e3;
+  EXPECT_EQ(sim::mergeShards(toFolder, o3, e3), 2);
+  EXPECT_NE(e3.str().find("folder: cannot write"), std::string::npos) << e3.str();
+  EXPECT_FALSE(std::filesystem::exists(dir / "folder.tmp"));
+  EXPECT_TRUE(std::filesystem::is_directory(toFolder.out / "inside"));
   std::filesystem::remove_all(dir);
 }
 

@@ -78,6 +78,12 @@ TEST_F(ScenarioErrors, BrokenStructureNamesTheOpeningLine) {
   EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips("A:no_such_class\nEND\n")), 7,
                             "unknown vessel class \"no_such_class\""));
   EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips("A:ghost\nEND\n")), 7, "no_such_module"));
+  // Names longer than a file name may be are unknown classes and missing modules, like any other.
+  std::string longName(300, 'q');
+  EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips("A:" + longName + "\nEND\n")), 7,
+                            "unknown vessel class \"" + longName + "\""));
+  root.addClass("longmod", "ClassName = longmod\nModule = " + longName + "\n");
+  EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips("A:longmod\nEND\n")), 7, "not found"));
   EXPECT_TRUE(namesFileLine(error("BEGIN_ENVIRONMENT\n  Date MJD soon\nEND_ENVIRONMENT\n"), 2, "Date"));
   // A date so far away that the bodies' positions would not be finite.
   EXPECT_TRUE(namesFileLine(error("BEGIN_ENVIRONMENT\n  Date MJD -1e308\nEND_ENVIRONMENT\n"), 2, "Date: out of range"));
