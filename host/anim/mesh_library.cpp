@@ -4,10 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <mutex>
-#include <sstream>
 
+#include "loader/file_cache.h"
 #include "world/diagnostics.h"
 #include "world/errors.h"
 #include "world/text.h"
@@ -129,51 +127,23 @@ Mesh parseMesh(const std::string &text, const std::string &fileName) {
 }
 
 namespace {
-
-// A file as last read: its size and modification time, and the mesh or the reason there is none.
-struct CachedMesh {
-  std::uintmax_t size = 0;
-  std::filesystem::file_time_type time{};
-  std::shared_ptr<const Mesh> mesh;
-  std::string error;
-};
-
-std::mutex g_cacheMutex;
-std::map<std::string, CachedMesh> g_cache;  // by file path
-
+FileCache<Mesh> g_meshFiles;  // shared by every world of the process
 }  // namespace
 
 const Mesh *MeshLibrary::request(const std::string &name) {
   auto it = meshes_.find(name);
   if (it != meshes_.end()) return it->second.get();
   std::filesystem::path file = fileOf(name);
-  std::shared_ptr<const Mesh> mesh;
-  std::error_code sizeError, timeError;
-  std::uintmax_t size = std::filesystem::file_size(file, sizeError);
-  std::filesystem::file_time_type time = std::filesystem::last_write_time(file, timeError);
-  std::ifstream in;
-  if (!sizeError && !timeError) in.open(file, std::ios::binary);
-  if (!in.is_open()) {
+  auto read = g_meshFiles.get(file, [&name](const std::string &text, const std::string &fileName) {
+    Mesh m = parseMesh(text, fileName);
+    m.name = name;
+    return m;
+  });
+  if (read.missing)
     diag_.note("mesh " + name, "file " + file.string() + " not found; the vessel has no visual for it");
-  } else {
-    std::lock_guard<std::mutex> lock(g_cacheMutex);
-    CachedMesh &cached = g_cache[file.string()];
-    if (cached.size != size || cached.time != time || (!cached.mesh && cached.error.empty())) {
-      std::stringstream ss;
-      ss << in.rdbuf();
-      cached = CachedMesh{size, time, nullptr, ""};
-      try {
-        auto parsed = std::make_shared<Mesh>(parseMesh(ss.str(), file.string()));
-        parsed->name = name;
-        cached.mesh = std::move(parsed);
-      } catch (const InputError &e) {
-        cached.error = e.what();
-      }
-    }
-    mesh = cached.mesh;
-    if (!mesh) diag_.note("mesh " + name, cached.error + "; the vessel has no visual for it");
-  }
-  return meshes_.emplace(name, std::move(mesh)).first->second.get();
+  else if (!read.value)
+    diag_.note("mesh " + name, read.error + "; the vessel has no visual for it");
+  return meshes_.emplace(name, std::move(read.value)).first->second.get();
 }
 
 const Mesh *MeshLibrary::find(const std::string &name) const {

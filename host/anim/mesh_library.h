@@ -10,8 +10,7 @@
 // frame; the clockwise side of a triangle is its visible side. A missing or malformed file is
 // reported once in the diagnostics, naming the file, and the vessel goes on without that visual.
 // Parsed meshes are shared by every world of the process (a booster's mesh takes far longer to
-// read than a world takes to build); a file is read again once its size or modification time
-// changes.
+// read than a world takes to build); a file is read again once it changes (loader/file_cache.h).
 #pragma once
 
 #include <array>

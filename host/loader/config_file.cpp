@@ -1,20 +1,20 @@
 // Configuration files (see config_file.h).
 #include "loader/config_file.h"
 
-#include <fstream>
 #include <sstream>
 
+#include "loader/file_cache.h"
 #include "world/errors.h"
 #include "world/text.h"
 
 namespace sim {
 
-ConfigFile ConfigFile::read(const std::filesystem::path &file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw InputError(file.string() + ": cannot open file");
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return parse(ss.str(), file.string());
+std::shared_ptr<const ConfigFile> ConfigFile::read(const std::filesystem::path &file) {
+  static FileCache<ConfigFile> files;
+  auto read = files.get(file, &ConfigFile::parse);
+  if (read.missing) throw InputError(file.string() + ": cannot open file");
+  if (!read.value) throw InputError(read.error);
+  return read.value;
 }
 
 ConfigFile ConfigFile::parse(const std::string &text, const std::string &fileName) {

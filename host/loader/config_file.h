@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ class ConfigFile {
     std::vector<SourceLine> lines;
   };
 
-  // Reads and parses a file; throws InputError for a missing file or a malformed line.
-  static ConfigFile read(const std::filesystem::path &file);
+  // Reads and parses a file; throws InputError for a missing file or a malformed line. A file is
+  // parsed once per process and shared until it changes (loader/file_cache.h).
+  static std::shared_ptr<const ConfigFile> read(const std::filesystem::path &file);
   static ConfigFile parse(const std::string &text, const std::string &fileName);
 
   const std::string &file() const { return file_; }

@@ -29,14 +29,14 @@ const VesselClass &ClassRegistry::get(const std::string &name) {
   cls->name = name;
   cls->cfgPath = file;
   cls->cfg = ConfigFile::read(file);
-  cls->cfg.text("Module", cls->moduleName);
+  cls->cfg->text("Module", cls->moduleName);
   std::string className;
-  if (cls->cfg.text("ClassName", className) && !className.empty()) cls->name = className;
+  if (cls->cfg->text("ClassName", className) && !className.empty()) cls->name = className;
   return *classes_.emplace(key, std::move(cls)).first->second;
 }
 
 void applyClassItems(Vessel &v, const VesselClass &cls) {
-  const ConfigFile &c = cls.cfg;
+  const ConfigFile &c = *cls.cfg;
   double d;
   std::vector<double> n;
   VESSEL *i = v.intf;

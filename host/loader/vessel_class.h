@@ -26,7 +26,7 @@ struct VesselClass {
   std::string name;
   std::filesystem::path cfgPath;
   std::string moduleName;  // empty: a passive vessel
-  ConfigFile cfg;
+  std::shared_ptr<const ConfigFile> cfg;
 };
 
 class ClassRegistry {

@@ -64,7 +64,7 @@ void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
     else
       af.cf(angle, sp.mach, re, &cl, &cm, &cd);
     if (!std::isfinite(cl) || !std::isfinite(cm) || !std::isfinite(cd)) {
-      v.refuse("airfoil coefficient function", "non-finite coefficient");
+      v.refuseNonFinite("airfoil coefficient function", "non-finite coefficient");
       continue;
     }
     VECTOR3 liftDir = vertical ? l : s;
@@ -118,7 +118,7 @@ void legacyModel(Vessel &v, double dt, ForceBuild &fb) {
                      0.5 * cs.z * lg.cwZPos * std::fabs(u.z));
   double cl = lg.lift ? lg.lift(aoa) : 0.0;
   if (!std::isfinite(cl)) {
-    v.refuse("lift coefficient function", "non-finite coefficient");
+    v.refuseNonFinite("lift coefficient function", "non-finite coefficient");
     cl = 0;
   }
   if (cl != 0) {

@@ -223,6 +223,6 @@ void Vessel::refuse(const char *call, const std::string &why) const {
 }
 
 bool Vessel::refuseNonFinite(const char *call, const char *what) const {
-  refuse(call, what);
+  world_->diagnostics().refuseNonFinite(name() + " " + call, what);
   return false;
 }

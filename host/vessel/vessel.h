@@ -119,6 +119,7 @@ class Vessel : public sim::WorldObject {
 
   // --- refusals and tracing ---------------------------------------------------------------------
   void refuse(const char *call, const std::string &why) const;
+  bool refuseNonFinite(const char *call, const char *what) const;  // always false
   // false (and refused) if not finite
   bool finite(const char *call, double v) const { return std::isfinite(v) || refuseNonFinite(call, "non-finite value"); }
   bool finite(const char *call, const VECTOR3 &v) const {
@@ -131,7 +132,6 @@ class Vessel : public sim::WorldObject {
   }
 
  private:
-  bool refuseNonFinite(const char *call, const char *what) const;
   sim::World *world_;
   const sim::VesselClass *class_;
   std::vector<char> nameBuf_, classBuf_;

@@ -3,18 +3,23 @@
 
 namespace sim {
 
-void Diagnostics::add(const std::string &text, bool error) {
+void Diagnostics::add(const std::string &text, bool error, bool nonFinite) {
   for (Entry &e : entries_)
     if (e.text == text) {
       e.count++;
       return;
     }
-  entries_.push_back({text, 1, error});
+  entries_.push_back({text, 1, error, nonFinite});
 }
 
 void Diagnostics::refuse(const std::string &where, const std::string &what) {
   refused_++;
   add(where + ": refused: " + what, false);
+}
+
+void Diagnostics::refuseNonFinite(const std::string &where, const std::string &what) {
+  refused_++;
+  add(where + ": refused: " + what, false, true);
 }
 
 void Diagnostics::note(const std::string &where, const std::string &what) { add(where + ": " + what, false); }

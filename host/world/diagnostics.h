@@ -15,10 +15,12 @@ class Diagnostics {
   struct Entry {
     std::string text;
     int count = 0;
-    bool error = false;  // an error in input that must stop loading (raised by the caller)
+    bool error = false;      // an error in input that must stop loading (raised by the caller)
+    bool nonFinite = false;  // a refused non-finite value (a NaN or infinity handed to the host)
   };
 
   void refuse(const std::string &where, const std::string &what);  // a refused call
+  void refuseNonFinite(const std::string &where, const std::string &what);  // ... for a non-finite value
   void note(const std::string &where, const std::string &what);    // an informational note
   void inputError(const std::string &text);                        // a bad scenario line and the like
 
@@ -30,7 +32,7 @@ class Diagnostics {
   void clear() { entries_.clear(); refused_ = 0; pendingErrors_.clear(); }
 
  private:
-  void add(const std::string &text, bool error);
+  void add(const std::string &text, bool error, bool nonFinite = false);
   std::vector<Entry> entries_;
   std::vector<std::string> pendingErrors_;
   int refused_ = 0;

@@ -25,7 +25,8 @@ double optional(const ConfigFile &c, const std::string &key, double def) {
 
 CelestialBody &readBody(World &w, const std::filesystem::path &dir, const std::string &name, int type,
                         CelestialBody *parent) {
-  ConfigFile c = ConfigFile::read(dir / (name + ".cfg"));
+  const std::shared_ptr<const ConfigFile> file = ConfigFile::read(dir / (name + ".cfg"));
+  const ConfigFile &c = *file;
   auto b = std::make_unique<CelestialBody>(name, type);
   b->mass = required(c, "Mass");
   b->meanRadius = required(c, "Size");
@@ -56,7 +57,8 @@ void readBases(World &w, const std::filesystem::path &dir, CelestialBody &planet
     if (e.path().extension() == ".cfg") files.push_back(e.path());
   std::sort(files.begin(), files.end());
   for (const auto &f : files) {
-    ConfigFile c = ConfigFile::read(f);
+    const std::shared_ptr<const ConfigFile> file = ConfigFile::read(f);
+    const ConfigFile &c = *file;
     std::string name;
     if (!c.text("Name", name) || name.empty()) throw InputError(f.string() + ": missing Name");
     std::vector<double> loc;
@@ -69,7 +71,8 @@ void readBases(World &w, const std::filesystem::path &dir, CelestialBody &planet
 }  // namespace
 
 void loadSolarSystem(World &w, const std::filesystem::path &configDir) {
-  ConfigFile sys = ConfigFile::read(configDir / "Sol.cfg");
+  const std::shared_ptr<const ConfigFile> sysFile = ConfigFile::read(configDir / "Sol.cfg");
+  const ConfigFile &sys = *sysFile;
   CelestialBody *star = nullptr;
   for (const ConfigFile::Item &i : sys.items()) {
     std::string key = lowerCase(i.key);

@@ -122,7 +122,7 @@ std::string nonFiniteVessel(const sim::World &w) {
 
 std::string nonFiniteRefusal(const sim::Diagnostics &d) {
   for (const sim::Diagnostics::Entry &e : d.entries())
-    if (e.text.find("non-finite") != std::string::npos) return e.text;
+    if (e.nonFinite) return e.text;
   return "";
 }
 

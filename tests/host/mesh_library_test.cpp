@@ -2,6 +2,7 @@
 // when the file changes; a missing or malformed file is reported to each world that asks for it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <random>
 
@@ -23,12 +24,17 @@ class MeshFiles : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
   void write(const std::string &text) { std::ofstream(dir / "box.msh", std::ios::trunc) << text; }
+  // A file written a while ago: only a settled file is shared (loader/file_cache.h).
+  void age() {
+    std::filesystem::last_write_time(dir / "box.msh", std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  }
 
   std::filesystem::path dir;
 };
 
 TEST_F(MeshFiles, WorldsShareAParsedMeshUntilItsFileChanges) {
   write(kOneTriangle);
+  age();
   sim::Diagnostics d1, d2, d3;
   sim::MeshLibrary first(dir, d1), second(dir, d2);
   const sim::Mesh *a = first.request("box");

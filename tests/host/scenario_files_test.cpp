@@ -178,7 +178,7 @@ bool modulesBuilt(const std::filesystem::path &scn, std::string &missing) {
     std::filesystem::path cfg = dataRoot() / "Config" / "Vessels" / (s.className + ".cfg");
     if (!std::filesystem::exists(cfg)) continue;  // reported by the load itself
     std::string module;
-    sim::ConfigFile::read(cfg).text("Module", module);
+    sim::ConfigFile::read(cfg)->text("Module", module);
     if (!module.empty() && !std::filesystem::exists(modulesDir() / (module + ".so"))) {
       missing = module;
       return false;

@@ -190,7 +190,7 @@ std::vector<std::string> seedTexts() {
     for (const sim::ShipBlock &s : sim::ScenarioDocument::read(e.path()).ships) {
       std::filesystem::path cfg = dataRoot() / "Config" / "Vessels" / (s.className + ".cfg");
       std::string module;
-      if (std::filesystem::exists(cfg)) sim::ConfigFile::read(cfg).text("Module", module);
+      if (std::filesystem::exists(cfg)) sim::ConfigFile::read(cfg)->text("Module", module);
       if (!module.empty() && !std::filesystem::exists(modulesDir() / (module + ".so"))) built = false;
     }
     if (built) seeds.push_back(readFile(e.path()));

@@ -3,6 +3,8 @@
 // elements read through their pointer, the legacy model's drag.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "world_fixture.h"
 
 namespace {
@@ -50,6 +52,23 @@ TEST(Aerodynamics, AirfoilLiftAndDragFollowTheCoefficients) {
   ASSERT_TRUE(g.v->intf->GetDragVector(D));
   EXPECT_NEAR(length(D) / (q * 20.0), 0.05, 1e-3);
   EXPECT_GT(dotp(l, _V(0, 1, 0)), 0.99);  // lift points up for a level flight
+}
+
+void nanLift(double, double, double, double *cl, double *cm, double *cd) { *cl = std::nan(""), *cm = 0, *cd = 0.1; }
+
+// A non-finite coefficient is refused and left out of the forces; the refusal is known as a
+// non-finite one by its kind, not by its words, which a vessel's name may share.
+TEST(Aerodynamics, NonFiniteCoefficientsAreRefusedAsSuch) {
+  Glider g(2.0);
+  g.v->intf->CreateAirfoil(LIFT_VERTICAL, _V(0, 0, 0), nanLift, 2.0, 20.0, 5.0);
+  VECTOR3 pos;
+  g.v->intf->GetRelativePos(nullptr, pos);  // a refusal of another kind
+  g.w->step();
+  EXPECT_TRUE(sim::isFinite(g.v->fb.force_V));
+  int nonFinite = 0, other = 0;
+  for (const sim::Diagnostics::Entry &e : g.w->diagnostics().entries()) (e.nonFinite ? nonFinite : other)++;
+  EXPECT_EQ(nonFinite, 1);
+  EXPECT_EQ(other, 1);
 }
 
 TEST(Aerodynamics, ProjectedAreaStandsInForAZeroWingArea) {

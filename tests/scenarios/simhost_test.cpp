@@ -22,7 +22,7 @@ std::string missingModule(const std::filesystem::path &scn) {
   for (const sim::ShipBlock &s : sim::ScenarioDocument::read(scn).ships) {
     std::filesystem::path cfg = dataRoot() / "Config" / "Vessels" / (s.className + ".cfg");
     std::string module;
-    if (std::filesystem::exists(cfg)) sim::ConfigFile::read(cfg).text("Module", module);
+    if (std::filesystem::exists(cfg)) sim::ConfigFile::read(cfg)->text("Module", module);
     if (!module.empty() && !std::filesystem::exists(modulesDir() / (module + ".so"))) return module;
   }
   return "";
