@@ -8,7 +8,8 @@
 #   tools/fuzz_campaign.sh TARGET MINUTES [CHUNK_MINUTES]     (default chunks of 20 minutes)
 #   tools/fuzz_campaign.sh --total                             clean executions per target and commit
 #
-# The corpus grows in WORK/TARGET/corpus, seeded from tests/fuzz/corpus/TARGET on first use.
+# The corpus grows in WORK/TARGET/corpus, seeded from tests/fuzz/corpus/TARGET on first use. Two
+# campaigns of one target (one per core) share that corpus if each has its own FUZZ_WORKER name.
 # Environment: FUZZ_BUILD (default build-fuzz, a -DFUZZ=ON build), FUZZ_WORK (default fuzz-work),
 # ASAN_OPTIONS (default: a 16 MiB quarantine and short allocation stacks, which run the targets
 # about a third faster than the defaults; a replay of a finding shows the full stacks).
@@ -33,6 +34,7 @@ fuzzer=$BUILD/bin/$target
 [ -x "$fuzzer" ] || { echo "fuzz_campaign: no fuzz target $fuzzer (build with -DFUZZ=ON)" >&2; exit 2; }
 
 dir=$WORK/$target
+last=$dir/last${FUZZ_WORKER:+-$FUZZ_WORKER}.log
 mkdir -p "$dir/corpus" "$dir/crashes"
 [ -n "$(ls -A "$dir/corpus")" ] || cp tests/fuzz/corpus/"$target"/* "$dir/corpus/"
 args=(-timeout=30 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/crashes/")
@@ -44,16 +46,16 @@ left=$minutes
 while ((left > 0)); do
   this=$((left < chunk ? left : chunk))
   set +e
-  "$fuzzer" "${args[@]}" -max_total_time=$((this * 60)) "$dir/corpus" >"$dir/last.log" 2>&1
+  "$fuzzer" "${args[@]}" -max_total_time=$((this * 60)) "$dir/corpus" >"$last" 2>&1
   status=$?
   set -e
-  runs=$(awk '/stat::number_of_executed_units/ { print $2 }' "$dir/last.log")
-  rate=$(awk '/stat::average_exec_per_sec/ { print $2 }' "$dir/last.log")
+  runs=$(awk '/stat::number_of_executed_units/ { print $2 }' "$last")
+  rate=$(awk '/stat::average_exec_per_sec/ { print $2 }' "$last")
   result=clean
   if ((status != 0)); then
-    result=$(grep -o -E "(crash|leak|timeout|oom|slow-unit)-[0-9a-f]+" "$dir/last.log" | tail -n 1)
+    result=$(grep -o -E "(crash|leak|timeout|oom|slow-unit)-[0-9a-f]+" "$last" | tail -n 1)
     result=finding:${result:-exit-$status}
-    cp "$dir/last.log" "$dir/crashes/finding-$(date -u +%Y%m%dT%H%M%S).log"
+    cp "$last" "$dir/crashes/finding-$(date -u +%Y%m%dT%H%M%S).log"
   fi
   echo "$(date -u +%Y-%m-%dT%H:%M:%SZ) $target $commit ${runs:-0} ${rate:-0} $result" | tee -a "$LOG"
   [ "$result" = clean ] || exit 1
