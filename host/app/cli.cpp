@@ -19,6 +19,14 @@ const DWORD kLetterCodes[26] = {OAPI_KEY_A, OAPI_KEY_B, OAPI_KEY_C, OAPI_KEY_D, 
 const DWORD kDigitCodes[10] = {OAPI_KEY_0, OAPI_KEY_1, OAPI_KEY_2, OAPI_KEY_3, OAPI_KEY_4,
                                OAPI_KEY_5, OAPI_KEY_6, OAPI_KEY_7, OAPI_KEY_8, OAPI_KEY_9};
 
+// A finite number above zero (CLI11's own check words its refusal of 0 as "not in range 0 to ...").
+const CLI::Validator kPositive(
+    [](std::string &text) -> std::string {
+      double d;
+      return parseNumber(text, d) && d > 0 && std::isfinite(d) ? "" : "must be a number greater than 0, not " + text;
+    },
+    "POSITIVE");
+
 bool parseTime(const std::string &s, double &t, std::string &error, const std::string &spec) {
   if (!parseNumber(s, t) || t < 0) {
     error = "\"" + spec + "\": the time must be a number of seconds, not negative";
@@ -187,7 +195,7 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   run->add_option("--until", until,
                   "stop at simulation time T [s]; default: when the focus vessel has landed and is at rest, has "
                   "crashed, or at 3600 s")
-      ->check(CLI::PositiveNumber);
+      ->check(kPositive);
   run->add_option("--focus", o.focus, "the vessel that receives keys and codes and draws the HUD");
   run->add_option("--key", keys,
                   "T:KEY: a buffered key-down event at time T for the focus vessel; KEY is a letter, a digit or a "
@@ -205,7 +213,7 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   run->add_option("--hud-png", hudPng, "the same HUD drawn as a PNG picture");
   run->add_option("--hud-size", hudSize, "WxH: display size for the HUD (default 1024x768)");
   run->add_option("--log", log, "CSV flight log of the focus vessel; units in the column names");
-  run->add_option("--log-every", o.logEvery, "log interval in seconds (default 0.1)")->check(CLI::PositiveNumber);
+  run->add_option("--log-every", o.logEvery, "log interval in seconds (default 0.1)")->check(kPositive);
   run->add_option("--report", report, "JSON summary of the run (for a booster: the landing report)");
   run->add_option("--wind", wind,
                   "SPEED:DIR: a constant horizontal wind of SPEED m/s blowing from DIR degrees (clockwise from "

@@ -121,16 +121,19 @@ std::string World::scenarioText() {
   bool env = false, foc = false, shp = false;
   if (scenario_) {
     for (const std::string &h : scenario_->header) out += h + "\n";
+    // The world's sections are written where they first stood, and once: a file that repeats one
+    // (its vessels were all loaded, its later values won) saves a single, complete copy.
     for (const ScenarioSection &s : scenario_->sections) {
-      if (s.name == "ENVIRONMENT") {
-        environment();
-        env = true;
-      } else if (s.name == "FOCUS") {
-        focus();
-        foc = true;
-      } else if (s.name == "SHIPS") {
-        ships();
-        shp = true;
+      if (s.name == "ENVIRONMENT" || s.name == "FOCUS" || s.name == "SHIPS") {
+        bool &written = s.name == "ENVIRONMENT" ? env : s.name == "FOCUS" ? foc : shp;
+        if (written) continue;
+        written = true;
+        if (s.name == "ENVIRONMENT")
+          environment();
+        else if (s.name == "FOCUS")
+          focus();
+        else
+          ships();
       } else {
         for (const SourceLine &l : s.lines) out += l.text + "\n";
         out += "END_" + s.name + "\n";

@@ -181,6 +181,10 @@ TEST(CommandLine, BadValuesExitTwoNamingTheOption) {
     EXPECT_NE(p.err.find(c.named), std::string::npos) << "message: " << p.err;
     EXPECT_EQ(p.out, "");
   }
+  // A value that must be positive says so, rather than that 0 lies outside 0 to the largest number.
+  Parsed zero = parse({"run", "--until", "0"});
+  EXPECT_NE(zero.err.find("must be a number greater than 0, not 0"), std::string::npos) << zero.err;
+  EXPECT_NE(parse({"run", "--log-every", "inf"}).status, 0);
   Parsed none = parse({});
   EXPECT_EQ(none.status, 2);
   EXPECT_FALSE(none.err.empty());

@@ -219,6 +219,32 @@ TEST(ScenarioRoundTrip, PassiveVesselsInEveryState) {
   expectStableRoundTrip(root, root.writeScenario("passive", text));
 }
 
+// A file that repeats the world's sections loads the vessels of every ship list and the last
+// environment; it saves one copy of each section, which loads again with the same vessels.
+TEST(ScenarioRoundTrip, RepeatedSectionsAreSavedOnce) {
+  TempDataRoot root;
+  std::string text =
+      "BEGIN_ENVIRONMENT\n  System Sol\n  Date MJD 60000\nEND_ENVIRONMENT\n"
+      "BEGIN_SHIPS\nA:cargo_crate\n  STATUS Landed Earth\n  POS -80.6 28.6\nEND\nEND_SHIPS\n"
+      "BEGIN_ENVIRONMENT\n  System Sol\n  Date MJD 60001\n  Wind 5 270\nEND_ENVIRONMENT\n"
+      "BEGIN_FOCUS\n  Ship B\nEND_FOCUS\nBEGIN_FOCUS\n  Ship B\nEND_FOCUS\n"
+      "BEGIN_SHIPS\nB:cargo_crate\n  STATUS Landed Earth\n  POS -80.7 28.6\nEND\nEND_SHIPS\n";
+  std::filesystem::path scn = root.writeScenario("repeated", text);
+  {
+    auto w = makeWorld(0.1, root.path());
+    ASSERT_NO_THROW(w->loadScenario(scn));
+    EXPECT_EQ(w->vessels().size(), 2u);
+    EXPECT_DOUBLE_EQ(w->mjd(), 60001);
+    std::string saved = w->scenarioText();
+    for (const char *section : {"BEGIN_ENVIRONMENT", "BEGIN_FOCUS", "BEGIN_SHIPS", "\nA:cargo_crate", "\nB:cargo_crate"}) {
+      size_t first = saved.find(section);
+      EXPECT_NE(first, std::string::npos) << section;
+      EXPECT_EQ(saved.find(section, first + 1), std::string::npos) << section << " twice in:\n" << saved;
+    }
+  }
+  expectStableRoundTrip(root, scn);
+}
+
 TEST(ScenarioRoundTrip, EveryBundledScenarioSavesWhatItLoads) {
   int checked = 0;
   TempDataRoot tmp;
