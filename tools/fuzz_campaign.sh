@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A long fuzzing campaign of one libFuzzer target, run in chunks so that every chunk's execution
 # count is kept even when the campaign is cut short. Each chunk appends one line to the campaign
-# log: when it ended, the target, the commit it ran (with "+" if the work tree differed), its
+# log, tests/fuzz/campaign.log, which keeps the record of every campaign (commit it with the work):
+# when the chunk ended, the target, the commit it ran (with "+" if the work tree differed), its
 # executions, executions per second, and "clean" or the finding's artefact. A finding stops the
 # campaign; the input stays in the target's crashes/ folder.
 #
@@ -11,13 +12,14 @@
 # The corpus grows in WORK/TARGET/corpus, seeded from tests/fuzz/corpus/TARGET on first use. Two
 # campaigns of one target (one per core) share that corpus if each has its own FUZZ_WORKER name.
 # Environment: FUZZ_BUILD (default build-fuzz, a -DFUZZ=ON build), FUZZ_WORK (default fuzz-work),
+# FUZZ_LOG (default tests/fuzz/campaign.log),
 # ASAN_OPTIONS (default: a 16 MiB quarantine and short allocation stacks, which run the targets
 # about a third faster than the defaults; a replay of a finding shows the full stacks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${FUZZ_BUILD:-build-fuzz}
 WORK=${FUZZ_WORK:-fuzz-work}
-LOG=$WORK/campaign.log
+LOG=${FUZZ_LOG:-tests/fuzz/campaign.log}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:malloc_context_size=2}
 
 if [ "${1:-}" = --total ]; then
@@ -40,7 +42,7 @@ mkdir -p "$dir/corpus" "$dir/crashes"
 args=(-timeout=30 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/crashes/")
 [ -f tests/fuzz/"$target".dict ] && args+=(-dict=tests/fuzz/"$target".dict)
 commit=$(git rev-parse --short HEAD)
-git diff --quiet HEAD || commit+="+"
+git diff --quiet HEAD -- . ":(exclude)tests/fuzz/campaign.log" || commit+="+"
 
 left=$minutes
 while ((left > 0)); do
