@@ -58,14 +58,9 @@ void World::loadScenario(const std::filesystem::path &file, const std::function<
       if (!err.empty()) throw InputError(err);
       v->applyStatus(spawn.vs, &spawn);
     }
-    // Finite values can still place a vessel where no distance or speed can be computed, or so
-    // far out or so fast that a flight soon gets there: positions beyond kMaxDistance from the
-    // reference body and speeds beyond light's are refused.
-    constexpr double kMaxDistance = 1e15;  // [m], some 6,700 times the Earth's distance from the Sun
-    constexpr double kMaxSpeed = 299792458;  // [m/s]
+    // Finite values can still place a vessel where no distance or speed can be computed.
     const VesselState &st = v->st;
-    double r2 = length2(st.rpos), v2 = length2(st.rvel);
-    if (!std::isfinite(r2 + v2 + length2(st.omega)) || r2 > kMaxDistance * kMaxDistance || v2 > kMaxSpeed * kMaxSpeed)
+    if (!std::isfinite(length2(st.rpos) + length2(st.rvel) + length2(st.omega)))
       throw InputError(at(doc.file, ship.line, "vessel \"" + ship.name + "\": position, speed or rotation too large"));
     pending.push_back({v, &ship, spawn.ext});
   }
