@@ -124,16 +124,18 @@ std::string World::scenarioText() {
     // The world's sections are written where they first stood, and once: a file that repeats one
     // (its vessels were all loaded, its later values won) saves a single, complete copy.
     for (const ScenarioSection &s : scenario_->sections) {
-      if (s.name == "ENVIRONMENT" || s.name == "FOCUS" || s.name == "SHIPS") {
-        bool &written = s.name == "ENVIRONMENT" ? env : s.name == "FOCUS" ? foc : shp;
-        if (written) continue;
-        written = true;
-        if (s.name == "ENVIRONMENT")
-          environment();
-        else if (s.name == "FOCUS")
-          focus();
-        else
-          ships();
+      if (s.name == "ENVIRONMENT") {
+        if (env) continue;
+        environment();
+        env = true;
+      } else if (s.name == "FOCUS") {
+        if (foc) continue;
+        focus();
+        foc = true;
+      } else if (s.name == "SHIPS") {
+        if (shp) continue;
+        ships();
+        shp = true;
       } else {
         for (const SourceLine &l : s.lines) out += l.text + "\n";
         out += "END_" + s.name + "\n";
