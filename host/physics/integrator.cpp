@@ -32,34 +32,60 @@ void capRate(VECTOR3 &w) {
   if (l > kMaxRate) w *= kMaxRate / l;
 }
 
-void rungeKutta(World &world, Vessel &v, double dt, const StepBodies &b) {
-  const CelestialBody *F = v.st.frame;
+// The largest attitude change [rad] of one Runge-Kutta step. A longer step would turn the vessel
+// further than the stages can follow: at the rate cap a 0.1 s step turns 31 rad, and its stage
+// attitudes, rates and forces would point anywhere.
+const double kMaxAngleStep = 0.1;
+const int kMaxRungeKuttaSteps = 4000;  // 100 pi rad/s over the longest step (1 s) needs 3142
+
+// One classic fourth-order Runge-Kutta step of length h, starting at the fraction f0 of the host
+// step, whose bodies are known at its start, middle and end (the nearest of them is used).
+void rungeKuttaStep(World &world, const Vessel &v, const CelestialBody *F, double m, double f0, double f1, double h,
+                    const StepBodies &b, VECTOR3 &r, VECTOR3 &u, Quat &q, VECTOR3 &w) {
+  auto bodiesAt = [&](double f) -> const std::vector<BodyKinematics> & {
+    return f < 0.25 ? *b.k0 : f < 0.75 ? *b.kh : *b.k1;
+  };
   const ForceBuild &fb = v.fb;
-  double m = fb.mass;
-  auto deriv = [&](const std::vector<BodyKinematics> &k, const VECTOR3 &r, const VECTOR3 &u, const Quat &q,
-                   const VECTOR3 &w) {
+  auto deriv = [&](const std::vector<BodyKinematics> &k, const VECTOR3 &rs, const VECTOR3 &us, const Quat &qs,
+                   const VECTOR3 &ws) {
     Derivative d;
-    d.dr = u;
-    d.du = world.gravityRel(F, r, k) + mul(quatToMatrix(q), fb.force_V) / m;
-    d.dq = quatRate(q, w);
-    d.dw = angularAcceleration(v, fb.torque_V, m, w);
+    d.dr = us;
+    d.du = world.gravityRel(F, rs, k) + mul(quatToMatrix(qs), fb.force_V) / m;
+    d.dq = quatRate(qs, ws);
+    d.dw = angularAcceleration(v, fb.torque_V, m, ws);
     return d;
   };
-  VECTOR3 r = v.st.rpos, u = v.st.rvel, w = v.st.omega;
-  Quat q = v.st.q;
-  double h2 = 0.5 * dt;
-  Derivative k1 = deriv(*b.k0, r, u, q, w);
-  Derivative k2 = deriv(*b.kh, r + k1.dr * h2, u + k1.du * h2, qadd(q, k1.dq, h2), w + k1.dw * h2);
-  Derivative k3 = deriv(*b.kh, r + k2.dr * h2, u + k2.du * h2, qadd(q, k2.dq, h2), w + k2.dw * h2);
-  Derivative k4 = deriv(*b.k1, r + k3.dr * dt, u + k3.du * dt, qadd(q, k3.dq, dt), w + k3.dw * dt);
-  double s = dt / 6.0;
-  v.st.rpos = r + (k1.dr + (k2.dr + k3.dr) * 2.0 + k4.dr) * s;
-  v.st.rvel = u + (k1.du + (k2.du + k3.du) * 2.0 + k4.du) * s;
+  // Each stage's attitude is a rotation and its rate within the cap, as the state's always are.
+  auto stageAttitude = [](const Quat &qs, const Quat &dq, double hs) { return qnormalised(qadd(qs, dq, hs)); };
+  auto stageRate = [](VECTOR3 ws) {
+    capRate(ws);
+    return ws;
+  };
+  double h2 = 0.5 * h, fm = 0.5 * (f0 + f1);
+  Derivative k1 = deriv(bodiesAt(f0), r, u, q, w);
+  Derivative k2 = deriv(bodiesAt(fm), r + k1.dr * h2, u + k1.du * h2, stageAttitude(q, k1.dq, h2), stageRate(w + k1.dw * h2));
+  Derivative k3 = deriv(bodiesAt(fm), r + k2.dr * h2, u + k2.du * h2, stageAttitude(q, k2.dq, h2), stageRate(w + k2.dw * h2));
+  Derivative k4 = deriv(bodiesAt(f1), r + k3.dr * h, u + k3.du * h, stageAttitude(q, k3.dq, h), stageRate(w + k3.dw * h));
+  double s = h / 6.0;
+  r = r + (k1.dr + (k2.dr + k3.dr) * 2.0 + k4.dr) * s;
+  u = u + (k1.du + (k2.du + k3.du) * 2.0 + k4.du) * s;
   Quat dq{k1.dq.w + 2 * (k2.dq.w + k3.dq.w) + k4.dq.w, k1.dq.x + 2 * (k2.dq.x + k3.dq.x) + k4.dq.x,
           k1.dq.y + 2 * (k2.dq.y + k3.dq.y) + k4.dq.y, k1.dq.z + 2 * (k2.dq.z + k3.dq.z) + k4.dq.z};
-  v.setAttitude(qadd(q, dq, s));
-  v.st.omega = w + (k1.dw + (k2.dw + k3.dw) * 2.0 + k4.dw) * s;
-  capRate(v.st.omega);
+  q = qnormalised(qadd(q, dq, s));
+  w = stageRate(w + (k1.dw + (k2.dw + k3.dw) * 2.0 + k4.dw) * s);
+}
+
+void rungeKutta(World &world, Vessel &v, double dt, const StepBodies &b) {
+  int n = std::clamp(static_cast<int>(std::ceil(length(v.st.omega) * dt / kMaxAngleStep)), 1, kMaxRungeKuttaSteps);
+  VECTOR3 r = v.st.rpos, u = v.st.rvel, w = v.st.omega;
+  Quat q = v.st.q;
+  for (int i = 0; i < n; i++)
+    rungeKuttaStep(world, v, v.st.frame, v.fb.mass, static_cast<double>(i) / n, static_cast<double>(i + 1) / n, dt / n, b,
+                   r, u, q, w);
+  v.st.rpos = r;
+  v.st.rvel = u;
+  v.setAttitude(q);
+  v.st.omega = w;
 }
 
 // Would a touchdown point reach the ground during this step?

@@ -6,7 +6,11 @@
 //   dr/dt = u,  du/dt = g_F(r, t) + R(q) F_V / m
 //   dq/dt = q (0, -w) / 2   (the simulator's sense of w, frames.h)
 //   dw_x/dt = (tau_x / m - (I_y - I_z) w_y w_z) / I_x   and cyclically (I mass-normalised)
-// Free flight: classic fourth-order Runge-Kutta over dt, bodies evaluated at t0, t0 + dt/2, t0 + dt.
+// Free flight: classic fourth-order Runge-Kutta over dt, bodies evaluated at t0, t0 + dt/2, t0 + dt;
+// a vessel turning more than 0.1 rad in the step takes as many equal Runge-Kutta sub-steps as keep
+// each within 0.1 rad (bodies then taken at the nearest of the three times). Every stage's attitude
+// is normalised and its rate capped: a non-unit quaternion's matrix is no rotation and scales the
+// force it turns.
 // Ground contact (a touchdown point within reach of the ground during the step): kick-drift-kick
 // (leapfrog) sub-steps short enough for the stiffest point (contact.h), contact forces re-evaluated at
 // every sub-step. |w| is capped at 100 pi rad/s.

@@ -59,8 +59,7 @@ void World::loadScenario(const std::filesystem::path &file, const std::function<
       v->applyStatus(spawn.vs, &spawn);
     }
     // Finite values can still place a vessel where no distance or speed can be computed.
-    const VesselState &st = v->st;
-    if (!std::isfinite(length2(st.rpos) + length2(st.rvel) + length2(st.omega)))
+    if (!stateMeasurable(v->st))
       throw InputError(at(doc.file, ship.line, "vessel \"" + ship.name + "\": position, speed or rotation too large"));
     pending.push_back({v, &ship, spawn.ext});
   }

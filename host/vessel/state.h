@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "OrbiterAPI.h"
@@ -84,5 +85,13 @@ struct VesselState {
   ParentLink parentLink;                 // set while attached to a parent
   std::vector<Vessel *> attachedChildren;  // by attachment record (child-side points only)
 };
+
+// Whether distances, speeds and rates can be computed from a state: the squared lengths of
+// position, velocity and rotation rate are finite (a speed of 1e160 m/s is finite, its square is
+// not, nor is any altitude, drag or energy term made from it). The loader refuses a state that is
+// not, and a step that leaves one ends the run, so a saved scenario always loads again.
+inline bool stateMeasurable(const VesselState &s) {
+  return std::isfinite(length2(s.rpos) + length2(s.rvel) + length2(s.omega));
+}
 
 }  // namespace sim

@@ -346,9 +346,13 @@ void World::step() {
   for (Vessel *v : list)
     if (!v->st.parentLink.parent) v->stateChanged();
   for (Vessel *v : list) updateLandedState(*v, dt);
-  for (Vessel *v : list)
+  for (Vessel *v : list) {
     if (!stateFinite(*v))
       throw RunError("vessel " + v->name() + ": state became non-finite at t = " + std::to_string(simTime()) + " s");
+    if (!stateMeasurable(v->st))
+      throw UnmeasurableState("vessel " + v->name() + ": position, speed or rotation became too large to measure at t = " +
+                              std::to_string(simTime()) + " s");
+  }
 
   double t1 = simTime(), mjd1 = mjd();
   for (Vessel *v : list)

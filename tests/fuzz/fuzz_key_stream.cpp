@@ -75,13 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (!focus || focus->className() != cls) fail(file.string() + ": the focus vessel is not a " + cls);
 
   int steps = 0;
+  bool flying = true;  // until a state grows too large to measure
   auto step = [&](int n) {
-    for (int i = 0; i < n && steps < kMaxSteps; i++, steps++) {
-      w->step();
-      checkFinite(*w, "after a step");
-    }
+    for (int i = 0; i < n && steps < kMaxSteps && flying; i++, steps++) flying = stepAndCheck(*w);
   };
-  while (!in.empty() && steps < kMaxSteps) {
+  while (!in.empty() && steps < kMaxSteps && flying) {
     uint8_t op = in.byte();
     switch (op % 8) {
       case 0:
@@ -119,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
   }
   step(1);  // delivers what is still queued
+  if (!flying) return 0;
   if (Vessel *f = w->focus()) sim::drawHud(*f, 1024, 768);
   checkFinite(*w, "after drawing the head-up display");
   std::string saveText = w->scenarioText();

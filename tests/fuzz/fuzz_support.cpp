@@ -131,4 +131,30 @@ void checkFinite(const sim::World &w, const char *when) {
   if (std::string r = nonFiniteRefusal(w.diagnostics()); !r.empty()) fail(std::string(when) + ": " + r);
 }
 
+bool stepAndCheck(sim::World &w) {
+  // Global velocities before the step, by vessel (a vessel made or removed in the step is skipped).
+  static std::vector<std::pair<const Vessel *, VECTOR3>> before;
+  before.clear();
+  for (const auto &v : w.vessels()) before.emplace_back(v.get(), v->globalVel());
+  try {
+    w.step();
+  } catch (const sim::UnmeasurableState &) {
+    return false;
+  } catch (const std::exception &e) {
+    fail(std::string("a step failed: ") + e.what());
+  }
+  checkFinite(w, "after a step");
+  // Nothing the vessels carry (engines of a few g, drag, a ground contact) changes the velocity of
+  // a vessel moving at orbital speeds by 100 km/s in one step: a jump like that is a fault of the
+  // integration, however finite.
+  for (const auto &[vessel, vel] : before) {
+    if (length(vel) > 1e4) continue;
+    for (const auto &v : w.vessels())
+      if (v.get() == vessel && length(v->globalVel() - vel) > 1e5)
+        fail("a step changed the velocity of vessel " + v->name() + " by " + std::to_string(length(v->globalVel() - vel)) +
+             " m/s");
+  }
+  return true;
+}
+
 }  // namespace fuzzsupport

@@ -49,4 +49,10 @@ std::string nonFiniteRefusal(const sim::Diagnostics &d);
 // Fails unless every vessel's state is finite and no module handed the host a non-finite value.
 void checkFinite(const sim::World &w, const char *when);
 
+// One step of w, then checkFinite, and no vessel that moved at under 10 km/s may have changed its
+// velocity by 100 km/s. Returns false when the step ended the flight because a state grew too
+// large to measure: that is where an input's run ends, as a simhost run would (a fuzzed state of
+// 1e135 m/s gets there in a few steps). Any other error of the step is a finding.
+bool stepAndCheck(sim::World &w);
+
 }  // namespace fuzzsupport

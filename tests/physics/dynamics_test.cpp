@@ -144,4 +144,29 @@ TEST(Dynamics, TorqueFreeSpinConservesAngularMomentum) {
   EXPECT_LT(length(L1 - L0) / length(L0), 1e-6);
 }
 
+// A fast spin under long steps: half the rate cap, a tenth of a second per step, 15.7 rad of turn
+// per step. The step is cut into sub-steps that each turn at most 0.1 rad; the spin keeps its
+// angular momentum and its thrust turns with the vessel without growing. Each Runge-Kutta stage's
+// attitude is a rotation: a stage quaternion of length 900 had multiplied the thrust by 8e5.
+TEST(Dynamics, FastSpinUnderLongStepsKeepsMomentumAndThrust) {
+  auto w = makeEmptyWorld(0.1);
+  Vessel &v = w->createVessel("top", "cargo_crate", sim::VesselSpawn());
+  VESSEL &i = *v.intf;
+  i.SetEmptyMass(1000);
+  i.SetPMI(_V(1, 2, 3));
+  const double F = 10000;  // [N] 10 m/s^2 along +z
+  PROPELLANT_HANDLE tank = i.CreatePropellantResource(1e-3);  // too little to change the mass
+  i.SetThrusterLevel(i.CreateThruster(_V(0, 0, 0), _V(0, 0, 1), F, tank, 1e9), 1.0);
+  v.st.omega = unit(_V(0.3, 1.0, 0.2)) * (50 * PI);
+  auto momentum = [&] {
+    const VECTOR3 &I = v.def.pmi, &om = v.st.omega;
+    return mul(v.st.R, _V(I.x * om.x, I.y * om.y, I.z * om.z));  // in global axes
+  };
+  VECTOR3 L0 = momentum();
+  runUntil(*w, 1.0);
+  EXPECT_LT(length(momentum() - L0) / length(L0), 1e-3);
+  EXPECT_LE(length(v.st.rvel), F / i.GetMass() * 1.0 + 1e-9);  // thrust can only add up to F t / m
+  EXPECT_NEAR(length2(_V(v.st.R.m11, v.st.R.m21, v.st.R.m31)), 1.0, 1e-12);
+}
+
 }  // namespace
