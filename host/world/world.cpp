@@ -130,12 +130,22 @@ SurfaceBase *World::findBase(const CelestialBody *planet, std::string_view name)
   return nullptr;
 }
 
+namespace {
+// The pull of a body per metre of offset d from its centre [1/s^2]: g = -d mu / |d|^3 outside it;
+// inside its mean radius R the field of a homogeneous sphere, -d mu / R^3, which falls to zero at
+// the centre. (A vessel a scenario places inside a body would otherwise feel mu / r^2 without bound:
+// 1e20 m/s^2 a metre from the Sun's centre.)
+double pullPerMetre(const CelestialBody &b, double r2) {
+  double r3 = std::max(r2 * std::sqrt(r2), b.meanRadius * b.meanRadius * b.meanRadius);
+  return r3 > 0 ? b.mu() / r3 : 0.0;
+}
+}  // namespace
+
 VECTOR3 World::gravityAt(const VECTOR3 &pos_G, const std::vector<BodyKinematics> &k) const {
   VECTOR3 g = _V(0, 0, 0);
   for (size_t i = 0; i < bodies_.size(); i++) {
     VECTOR3 d = pos_G - k[i].pos;
-    double r2 = length2(d);
-    if (r2 > 0) g -= d * (bodies_[i]->mu() / (r2 * std::sqrt(r2)));
+    g -= d * pullPerMetre(*bodies_[i], length2(d));
   }
   return g;
 }
@@ -145,8 +155,7 @@ VECTOR3 World::gravityRel(const CelestialBody *F, const VECTOR3 &r, const std::v
   VECTOR3 g = -k[F->index].acc;
   for (size_t i = 0; i < bodies_.size(); i++) {
     VECTOR3 d = static_cast<int>(i) == F->index ? r : (k[F->index].pos - k[i].pos) + r;
-    double r2 = length2(d);
-    if (r2 > 0) g -= d * (bodies_[i]->mu() / (r2 * std::sqrt(r2)));
+    g -= d * pullPerMetre(*bodies_[i], length2(d));
   }
   return g;
 }

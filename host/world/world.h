@@ -107,7 +107,8 @@ class World {
   const std::vector<BodyKinematics> &bodiesNow() const { return bodiesNow_; }
   // Bodies' kinematics at time t (used by the integrator's stages).
   void bodiesAt(double t, std::vector<BodyKinematics> &out) const;
-  // Gravitational acceleration [m/s^2] at pos_G for body kinematics k.
+  // Gravitational acceleration [m/s^2] at pos_G for body kinematics k: point masses outside each
+  // body, a homogeneous sphere's field inside its mean radius (bounded, zero at the centre).
   VECTOR3 gravityAt(const VECTOR3 &pos_G, const std::vector<BodyKinematics> &k) const;
   // Acceleration [m/s^2] of a point at r relative to frame body F (global axes) with respect to F:
   // the gravity of every body less F's own acceleration; exact for F's own term.

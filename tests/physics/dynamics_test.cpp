@@ -144,6 +144,21 @@ TEST(Dynamics, TorqueFreeSpinConservesAngularMomentum) {
   EXPECT_LT(length(L1 - L0) / length(L0), 1e-6);
 }
 
+// Inside a body its pull is that of a homogeneous sphere: continuous at the surface, half as strong
+// halfway down, none at the centre. (A scenario vessel with no STATUS line starts at the Sun's
+// centre; the point-mass field a metre from it is 1e20 m/s^2.)
+TEST(Dynamics, GravityInsideABodyIsBoundedAndVanishesAtItsCentre) {
+  auto w = makeEarthWorld(0.1, false, false);
+  sim::CelestialBody &earth = *w->findBody("Earth");
+  const double R = earth.meanRadius, gSurface = kMu / (R * R);
+  auto pullAt = [&](double r) { return length(w->gravityRel(&earth, _V(r, 0, 0), w->bodiesNow())); };
+  EXPECT_NEAR(pullAt(R), gSurface, 1e-3);  // other bodies add a few mm/s^2
+  EXPECT_NEAR(pullAt(R * (1 - 1e-9)), pullAt(R), 1e-6);
+  EXPECT_NEAR(pullAt(R / 2), gSurface / 2, 1e-3);
+  EXPECT_LT(pullAt(1), 1e-2);
+  EXPECT_LT(pullAt(0), 1e-2);
+}
+
 // A fast spin under long steps: half the rate cap, a tenth of a second per step, 15.7 rad of turn
 // per step. The step is cut into sub-steps that each turn at most 0.1 rad; the spin keeps its
 // angular momentum and its thrust turns with the vessel without growing. Each Runge-Kutta stage's
