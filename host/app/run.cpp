@@ -53,12 +53,25 @@ const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
   return nullptr;
 }
 
+// Whether the world's scenario, once saved, would load again: a failed run can leave a state that
+// is non-finite or too large to measure, and --save may name the very scenario the run started from.
+bool savable(const World &w) {
+  for (const auto &v : w.vessels())
+    if (!stateFinite(v->st) || !stateMeasurable(v->st)) return false;
+  return true;
+}
+
 void finish(World &w, const RunOptions &o, const std::string &scenario, const std::string &reason,
-            const LandingRecorder *landing, std::ostream &out) {
+            const LandingRecorder *landing, std::ostream &out, std::ostream &err) {
   Vessel *focus = w.focus();
   if (focus && !o.hud.empty()) writeHudText(drawHud(*focus, o.hudWidth, o.hudHeight), o.hud);
   if (focus && !o.hudPng.empty()) writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, o.hudPng);
-  if (!o.save.empty()) w.saveScenario(o.save);
+  if (!o.save.empty()) {
+    if (savable(w))
+      w.saveScenario(o.save);
+    else
+      err << "simhost: --save: " << o.save.string() << " left as it was: the state cannot be saved as a scenario that loads\n";
+  }
   nlohmann::json report = runReport(w, scenario, reason);
   if (landing) report["landing"] = landing->report();
   if (!o.report.empty()) {
@@ -129,12 +142,12 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     }
     if (progress) out << "\r" << std::string(60, ' ') << "\r";
     if (log && w.focus()) log->finalRow(w, *w.focus());
-    finish(w, o, scenarioName, reason, landing.get(), out);
+    finish(w, o, scenarioName, reason, landing.get(), out, err);
   } catch (const RunError &e) {
     err << "simhost: " << e.what() << "\n";
     log.reset();
     try {
-      finish(w, o, scenarioName, "failed", landing.get(), out);
+      finish(w, o, scenarioName, "failed", landing.get(), out, err);
     } catch (const std::exception &) {
     }
     return 1;

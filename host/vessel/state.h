@@ -94,4 +94,13 @@ inline bool stateMeasurable(const VesselState &s) {
   return std::isfinite(length2(s.rpos) + length2(s.rvel) + length2(s.omega));
 }
 
+// Every number of the pose, motion and propellant finite.
+inline bool stateFinite(const VesselState &s) {
+  if (!isFinite(s.rpos) || !isFinite(s.rvel) || !isFinite(s.omega)) return false;
+  if (!std::isfinite(s.q.w) || !std::isfinite(s.q.x) || !std::isfinite(s.q.y) || !std::isfinite(s.q.z)) return false;
+  for (double m : s.tankMass)
+    if (!std::isfinite(m)) return false;
+  return true;
+}
+
 }  // namespace sim

@@ -292,14 +292,6 @@ struct StepGuard {
   ~StepGuard() { flag = false; }
 };
 
-bool stateFinite(const Vessel &v) {
-  const VesselState &s = v.st;
-  if (!isFinite(s.rpos) || !isFinite(s.rvel) || !isFinite(s.omega)) return false;
-  if (!std::isfinite(s.q.w) || !std::isfinite(s.q.x) || !std::isfinite(s.q.y) || !std::isfinite(s.q.z)) return false;
-  for (double m : s.tankMass)
-    if (!std::isfinite(m)) return false;
-  return true;
-}
 }  // namespace
 
 void World::step() {
@@ -356,7 +348,7 @@ void World::step() {
     if (!v->st.parentLink.parent) v->stateChanged();
   for (Vessel *v : list) updateLandedState(*v, dt);
   for (Vessel *v : list) {
-    if (!stateFinite(*v))
+    if (!stateFinite(v->st))
       throw RunError("vessel " + v->name() + ": state became non-finite at t = " + std::to_string(simTime()) + " s");
     if (!stateMeasurable(v->st))
       throw UnmeasurableState("vessel " + v->name() + ": position, speed or rotation became too large to measure at t = " +

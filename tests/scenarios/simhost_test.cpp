@@ -139,6 +139,22 @@ TEST_F(Simhost, AShortPassiveRunWritesWhatItIsAskedFor) {
   EXPECT_NE(r.err.find("s.scn"), std::string::npos) << r.err;
 }
 
+// A run that fails on a state too large to measure ends with status 1 and does not replace the
+// file --save names (here the scenario it started from) with a scenario that would not load.
+TEST_F(Simhost, AFailedRunLeavesTheSavedScenarioAsItWas) {
+  std::filesystem::path dir = root.path();
+  const std::string text = "BEGIN_SHIPS\nCrate:cargo_crate\n  STATUS Flying Earth\n  POS 10 20\n  ALT 70000\n"
+                           "  HEADING 90\n  GSPEED 1.09e135 -5\nEND\nEND_SHIPS\n";
+  root.writeScenario("fast", text);
+  std::filesystem::path scn = root.file("Scenarios/fast.scn");
+  Outcome r = simhost(dir, {"run", scn.string(), "--until", "1", "--save", scn.string(), "--report", "r.json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("vessel Crate: position, speed or rotation became too large to measure"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--save: " + scn.string() + " left as it was"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(scn), text);
+  EXPECT_EQ(nlohmann::json::parse(readFile(dir / "r.json"))["end_reason"], "failed");
+}
+
 // The last value of column `name` in a simhost log, and its first.
 std::pair<double, double> firstAndLast(const std::string &csv, const std::string &name) {
   std::istringstream in(csv);
