@@ -76,7 +76,8 @@ void rungeKuttaStep(World &world, const Vessel &v, const CelestialBody *F, doubl
 }
 
 void rungeKutta(World &world, Vessel &v, double dt, const StepBodies &b) {
-  int n = std::clamp(static_cast<int>(std::ceil(length(v.st.omega) * dt / kMaxAngleStep)), 1, kMaxRungeKuttaSteps);
+  double turns = std::ceil(length(v.st.omega) * dt / kMaxAngleStep);
+  int n = !(turns > 1) ? 1 : turns < kMaxRungeKuttaSteps ? static_cast<int>(turns) : kMaxRungeKuttaSteps;
   VECTOR3 r = v.st.rpos, u = v.st.rvel, w = v.st.omega;
   Quat q = v.st.q;
   for (int i = 0; i < n; i++)
@@ -104,7 +105,8 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b, doubl
   const ForceBuild &fb = v.fb;
   double m = fb.mass;
   double h = contactSubstep(v, v.st.R, unit(v.st.rpos), m, dt);
-  int n = std::clamp(static_cast<int>(std::ceil(dt / h - 1e-9)), 1, 4000);
+  double count = std::ceil(dt / h - 1e-9);  // bounded before the cast: h may be 1e-150 s
+  int n = !(count > 1) ? 1 : count < 4000 ? static_cast<int>(count) : 4000;
   h = dt / n;
   ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega, body.rotationAt(t0), &v.st.anchors};
   Quat q = v.st.q;
