@@ -103,16 +103,11 @@ void fail(const std::string &what) {
   std::abort();
 }
 
-namespace {
-bool finite(const VECTOR3 &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-}  // namespace
-
 std::string nonFiniteVessel(const sim::World &w) {
   for (const auto &vp : w.vessels()) {
     const Vessel &v = *vp;
-    bool ok = finite(v.st.rpos) && finite(v.st.rvel) && finite(v.st.omega) && std::isfinite(v.st.q.w) &&
-              std::isfinite(v.st.q.x) && std::isfinite(v.st.q.y) && std::isfinite(v.st.q.z) && std::isfinite(v.mass());
-    for (double m : v.st.tankMass) ok = ok && std::isfinite(m);
+    // The host's own check of pose, motion and propellant, and beyond it mass and levels.
+    bool ok = sim::stateFinite(v.st) && std::isfinite(v.mass());
     for (const sim::ThrusterState &t : v.st.thrusters) ok = ok && std::isfinite(t.permanent) && std::isfinite(t.effective);
     for (double a : v.st.animStates) ok = ok && std::isfinite(a);
     if (!ok) return v.name();
