@@ -198,15 +198,11 @@ std::vector<std::string> seedTexts() {
   return seeds;
 }
 
-bool finite(const VECTOR3 &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
 // The first vessel of w whose state is not finite, or "".
 std::string nonFiniteVessel(const sim::World &w) {
   for (const auto &vp : w.vessels()) {
     const Vessel &v = *vp;
-    bool ok = finite(v.st.rpos) && finite(v.st.rvel) && finite(v.st.omega) && std::isfinite(v.st.q.w) &&
-              std::isfinite(v.st.q.x) && std::isfinite(v.st.q.y) && std::isfinite(v.st.q.z) && std::isfinite(v.mass());
-    for (double m : v.st.tankMass) ok = ok && std::isfinite(m);
+    bool ok = sim::stateFinite(v.st) && std::isfinite(v.mass());
     for (const sim::ThrusterState &t : v.st.thrusters) ok = ok && std::isfinite(t.permanent);
     if (!ok) return v.name();
   }

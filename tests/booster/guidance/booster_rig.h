@@ -103,6 +103,6 @@ inline double angleDeg(const VECTOR3 &a, const VECTOR3 &b) {
 constexpr const char *kReentryBurnStep = "_ZN6larkon15reentryBurnStepEv";
 constexpr const char *kLandingAttitudeStep = "_ZN6larkon19landingAttitudeStepEv";
 
-inline bool finite(const VECTOR3 &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+inline bool finite(const VECTOR3 &v) { return sim::isFinite(v); }
 
 }  // namespace boostertest
