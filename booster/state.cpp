@@ -7,11 +7,13 @@
 // lines of their own).
 // A value that cannot be read, or is not finite, leaves the member as it was; an animation state
 // is kept within [0, 1], the range the animations are defined over. An engine mode
-// outside 0..2 (it indexes the main thrusters) is taken as 0, nine engines.
+// outside 0..2 (it indexes the main thrusters) is taken as 0, nine engines; so is each autopilot
+// flag outside its range (descent and reentry hold 0..1, flyback 0..2, sequence 0..4): off.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "booster/larkon.h"
 #include "scenario_lines.h"
@@ -64,7 +66,9 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
       ParseScenarioLineEx(line, status);
     }
   }
-  if (engineMode < 0 || engineMode > 2) engineMode = 0;
+  for (auto [flag, last] : {std::pair<int *, int>{&engineMode, 2}, {&apDescent, 1}, {&apFlyback, 2},
+                             {&apReentryAttitude, 1}, {&autoSequence, 4}})
+    if (*flag < 0 || *flag > last) *flag = 0;
   SetAnimation(animLegs, legsAnimState[0]);
   SetAnimation(animLegStruts, legsAnimState[1]);
   SetAnimation(animLegExtend, legsAnimState[2]);

@@ -83,6 +83,20 @@ TEST(BoosterState, UnreadableValuesLeaveTheMembersUnchanged) {
   EXPECT_EQ(s.world->diagnostics().refusedCount(), 0);  // nothing non-finite reached the host
 }
 
+// Each APST flag outside its range is read as off, and saved back so.
+TEST(BoosterState, FlagsOutsideTheirRangesAreReadAsOff) {
+  struct Case {
+    const char *line, *saved;
+  };
+  for (const Case &c : std::vector<Case>{{"  APST 0 -5 -5 -5 -5\n", "  APST 0 0 0 0 0\n"},
+                                         {"  APST 3 2 3 2 5\n", "  APST 0 0 0 0 0\n"},
+                                         {"  APST 2 1 2 1 4\n  LPRM Kestrel+Point\n", "  APST 2 1 2 1 4\n"},
+                                         {"  APST -1 1 0 1 -2\n", "  APST 0 1 0 1 0\n"}}) {
+    Stage s = loaded(c.line);
+    EXPECT_TRUE(holds(s.world->scenarioText(), c.saved)) << c.line << s.world->scenarioText();
+  }
+}
+
 TEST(BoosterState, AnimationStatesOutsideTheirRangeAreBroughtWithinIt) {
   Stage s = loaded("  LEGS 1 -3 2 0.5\n  FINS 3 0.13e085 -1e300 0.25\n");
   EXPECT_EQ(s.b->legsAnimState[0], 0.0);
