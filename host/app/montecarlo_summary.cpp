@@ -1,15 +1,13 @@
-// The summary of a Monte-Carlo set (see montecarlo.h): outcome counts, distributions, worst runs,
-// and simhost merge, which reads shard record files and summarises them as one set.
+// The summary of a Monte-Carlo set (see montecarlo.h): outcome counts, distributions, worst runs
+// with the commands that fly them again.
 //
 // Percentiles interpolate linearly between order statistics: p of n sorted values x_0..x_{n-1} is
 // x_i + f (x_{i+1} - x_i) with i + f = p (n - 1). Distances are at rest; speeds at first contact.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <ostream>
-#include <set>
 
 #include "app/montecarlo.h"
 
@@ -71,17 +69,9 @@ double missDistance(const nlohmann::json &r) {
   return numberOr(l, "distance_at_rest_m", numberOr(l, "distance_at_touchdown_m", INFINITY));
 }
 
-}  // namespace
 
-double uprightShare(const std::vector<nlohmann::json> &records) {
-  if (records.empty()) return 0;
-  size_t n = 0;
-  for (const nlohmann::json &r : records) n += outcomeOf(r) == "landed upright";
-  return static_cast<double>(n) / static_cast<double>(records.size());
-}
-
-std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
-                         double seconds, int jobs) {
+std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohmann::json &set, double seconds,
+                         int jobs) {
   std::string s;
   char buf[512];
   std::snprintf(buf, sizeof buf, "montecarlo: %zu runs of \"%s\", seed %llu, runs %d-%d of %d", records.size(),
@@ -102,6 +92,15 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
                   100.0 * static_cast<double>(counts[o.verdict]) / n);
     s += buf;
   }
+  return s;
+}
+
+double worstOf(const std::vector<double> &v, bool high) {
+  if (v.empty()) return NAN;
+  return high ? *std::max_element(v.begin(), v.end()) : *std::min_element(v.begin(), v.end());
+}
+
+std::string distributionLines(const std::vector<nlohmann::json> &records) {
   std::vector<double> distance, down, across, propellant;
   for (const nlohmann::json &r : records) {
     if (!r.contains("landing")) continue;
@@ -114,11 +113,7 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
     }
     propellant.push_back(numberOr(l, "main_propellant_kg", 0));
   }
-  auto worstOf = [](const std::vector<double> &v, bool high) {
-    if (v.empty()) return static_cast<double>(NAN);
-    return high ? *std::max_element(v.begin(), v.end()) : *std::min_element(v.begin(), v.end());
-  };
-  s += "                                           median     95th    worst\n";
+  std::string s = "                                           median     95th    worst\n";
   s += row("distance from the target at rest [m]", percentile(distance, 0.5), percentile(distance, 0.95),
            worstOf(distance, true), "%.1f", distance.size());
   s += row("touchdown speed down [m/s]", percentile(down, 0.5), percentile(down, 0.95), worstOf(down, true), "%.2f",
@@ -127,7 +122,32 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
            "%.2f", across.size());
   s += row("main propellant left [kg] (5th, least)", percentile(propellant, 0.5), percentile(propellant, 0.05),
            worstOf(propellant, false), "%.0f", propellant.size());
+  return s;
+}
 
+// One worst run: its outcome, its draw and the command that flies it again.
+std::string worstRun(const nlohmann::json &r, const std::string &program) {
+  const nlohmann::json in = r.value("inputs", nlohmann::json::object());
+  std::string what = outcomeOf(r);
+  double miss = missDistance(r);
+  if (std::isfinite(miss)) what += ", " + cell(miss, "%.1f") + " m off";
+  if (r.contains("landing") && r["landing"].contains("touchdown_horizontal_speed_mps"))
+    what += ", " + cell(numberOr(r["landing"], "touchdown_horizontal_speed_mps", 0), "%.2f") + " m/s across";
+  if (r.contains("error")) what += ": " + r["error"].get<std::string>();
+  char buf[512];
+  std::snprintf(buf, sizeof buf,
+                "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
+                "%.0f kg; wind %.1f m/s from %.0f deg; dt %.4f s\n",
+                r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
+                numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0), numberOr(in, "heading_deg", 0),
+                numberOr(in, "downrange_m", 0) / 1000, numberOr(in, "main_propellant_kg", 0),
+                numberOr(in, "wind_speed_mps", 0), numberOr(in, "wind_from_deg", 0), numberOr(in, "dt_s", 0));
+  std::string command = r.value("command", std::string());
+  if (command.rfind("simhost ", 0) == 0) command = shellQuote(program) + command.substr(7);
+  return buf + ("    " + command + "\n");
+}
+
+std::string worstLines(const std::vector<nlohmann::json> &records, int worst, const std::string &program) {
   std::vector<const nlohmann::json *> order;
   for (const nlohmann::json &r : records) order.push_back(&r);
   std::stable_sort(order.begin(), order.end(), [](const nlohmann::json *a, const nlohmann::json *b) {
@@ -138,112 +158,35 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
     return a->value("run", 0) < b->value("run", 0);
   });
   size_t shown = std::min(order.size(), static_cast<size_t>(std::max(0, worst)));
-  if (shown) s += "worst runs:\n";
-  for (size_t i = 0; i < shown; i++) {
-    const nlohmann::json &r = *order[i];
-    const nlohmann::json in = r.value("inputs", nlohmann::json::object());
-    std::string what = outcomeOf(r);
-    double miss = missDistance(r);
-    if (std::isfinite(miss)) what += ", " + cell(miss, "%.1f") + " m off";
-    if (r.contains("landing") && r["landing"].contains("touchdown_horizontal_speed_mps"))
-      what += ", " + cell(numberOr(r["landing"], "touchdown_horizontal_speed_mps", 0), "%.2f") + " m/s across";
-    if (r.contains("error")) what += ": " + r["error"].get<std::string>();
-    std::snprintf(buf, sizeof buf,
-                  "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
-                  "%.0f kg; wind %.1f m/s from %.0f deg; dt %.4f s\n",
-                  r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
-                  numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0), numberOr(in, "heading_deg", 0),
-                  numberOr(in, "downrange_m", 0) / 1000, numberOr(in, "main_propellant_kg", 0),
-                  numberOr(in, "wind_speed_mps", 0), numberOr(in, "wind_from_deg", 0), numberOr(in, "dt_s", 0));
-    s += buf;
-    s += "    " + r.value("command", std::string()) + "\n";
-  }
+  std::string s = shown ? "worst runs:\n" : "";
+  for (size_t i = 0; i < shown; i++) s += worstRun(*order[i], program);
   return s;
 }
 
-int mergeShards(const MergeOptions &o, std::ostream &out, std::ostream &err) {
-  std::map<int, nlohmann::json> byRun;
-  nlohmann::json set;
-  for (const std::filesystem::path &p : o.inputs) {
-    std::ifstream in(p);
-    if (!in) {
-      err << "simhost: merge: " << p.string() << ": cannot read\n";
-      return 2;
-    }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-      number++;
-      if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-      nlohmann::json r = nlohmann::json::parse(line, nullptr, false);
-      if (r.is_discarded() || !r.is_object() || !r.contains("run") || !r["run"].is_number_integer() ||
-          !r.contains("set") || !r["set"].is_object()) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": not a montecarlo record\n";
-        return 2;
-      }
-      if (set.is_null()) set = r["set"];
-      if (r["set"] != set) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": belongs to another set (" << r["set"].dump()
-            << ", not " << set.dump() << ")\n";
-        return 2;
-      }
-      try {
-        // What the table reads of a record must have its type: render it once on its own.
-        summaryTable({r}, set, 1, -1, 0);
-      } catch (const nlohmann::json::exception &e) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": a field of the wrong type (" << e.what()
-            << ")\n";
-        return 2;
-      }
-      int run = r["run"].get<int>();
-      if (byRun.count(run) && byRun[run] != r) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": run " << run
-            << " differs from the same run in an earlier file\n";
-        return 2;
-      }
-      byRun[run] = std::move(r);
-    }
-  }
-  if (byRun.empty()) {
-    err << "simhost: merge: no records in the given files\n";
-    return 2;
-  }
-  std::vector<nlohmann::json> records;
-  for (auto &[run, r] : byRun) records.push_back(r);
-  if (!o.out.empty()) {
-    std::filesystem::path tmp = o.out;
-    tmp += ".tmp";
-    {
-      std::ofstream f(tmp, std::ios::trunc);
-      if (!f) {
-        err << "simhost: merge: --out " << o.out.string() << ": cannot write\n";
-        return 2;
-      }
-      for (const nlohmann::json &r : records) f << r.dump() << "\n";
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, o.out, ec);
-    if (ec) {
-      err << "simhost: merge: --out " << o.out.string() << ": cannot write: " << ec.message() << "\n";
-      std::filesystem::remove(tmp, ec);
-      return 2;
-    }
-  }
-  int runs = set.value("runs", 0);
-  set["first"] = byRun.begin()->first;
-  set["last"] = byRun.rbegin()->first;
-  out << summaryTable(records, set, o.worst, -1, 0);
-  if (static_cast<int>(records.size()) < runs) {
-    std::set<int> have;
-    for (auto &[run, r] : byRun) have.insert(run);
-    int missing = runs - static_cast<int>(records.size());
-    out << "incomplete: " << missing << " of the set's " << runs << " runs are missing";
-    int listed = 0;
-    for (int k = 1; k <= runs && listed < 5; k++)
-      if (!have.count(k)) out << (listed++ ? ", " : " (") << k;
-    out << (listed ? (missing > listed ? ", ...)" : ")") : "") << "\n";
-  }
-  return 0;
+}  // namespace
+
+double uprightShare(const std::vector<nlohmann::json> &records) {
+  if (records.empty()) return 0;
+  size_t n = 0;
+  for (const nlohmann::json &r : records) n += outcomeOf(r) == "landed upright";
+  return static_cast<double>(n) / static_cast<double>(records.size());
+}
+
+int failedRuns(const std::vector<nlohmann::json> &records) {
+  int n = 0;
+  for (const nlohmann::json &r : records) n += outcomeOf(r) == "failed";
+  return n;
+}
+
+bool isLandingVerdict(const std::string &verdict) {
+  for (const Outcome &o : kOutcomes)
+    if (verdict == o.verdict && verdict != "failed") return true;
+  return false;
+}
+
+std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
+                         double seconds, int jobs, const std::string &program) {
+  return outcomeLines(records, set, seconds, jobs) + distributionLines(records) + worstLines(records, worst, program);
 }
 
 }  // namespace sim

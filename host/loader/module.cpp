@@ -4,6 +4,7 @@
 // month matched case-insensitively (an unknown month gives 13); result (year % 100) * 10000 +
 // month * 100 + day.
 #include "loader/module.h"
+#include "loader/module_file.h"
 
 #include <dlfcn.h>
 
@@ -36,6 +37,8 @@ Module &ModuleRegistry::load(const std::string &name) {
   std::filesystem::path file = dir_ / (name + ".so");
   std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
   if (!std::filesystem::exists(file, ec)) throw InputError("module " + name + ": file " + file.string() + " not found");
+  if (std::string problem = moduleFileProblem(file); !problem.empty())
+    throw InputError("module " + name + ": cannot load " + file.string() + ": " + problem);
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {

@@ -166,6 +166,12 @@ ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::str
     if (name == "FOCUS") readFocus(d, s);
     d.sections.push_back(std::move(s));
   }
+  bool environment = false;
+  for (const ScenarioSection &s : d.sections) environment = environment || s.name == "ENVIRONMENT";
+  // Plain text, an empty file or random bytes read as header lines only: not a scenario.
+  if (d.ships.empty() && !environment)
+    throw InputError(fileName + ": not a scenario: no vessel (BEGIN_SHIPS ... END_SHIPS) and no "
+                                "BEGIN_ENVIRONMENT section");
   return d;
 }
 
