@@ -15,21 +15,22 @@
 namespace sim {
 namespace {
 
-constexpr const char *kSubcommands[] = {"run", "montecarlo", "merge", "list"};
-
 std::string formatBound(double x) {
   std::ostringstream s;
   s << x;
   return s.str();
 }
 
-// Refusals CLI11 cannot word: an unknown subcommand (it would report an unexpected argument).
-CliResult checkSubcommand(int argc, char **argv) {
+// A refusal CLI11 would word as an unexpected argument: an unknown subcommand.
+CliResult checkSubcommand(CLI::App &app, int argc, char **argv) {
   if (argc < 2 || argv[1][0] == '-') return {};
-  for (const char *s : kSubcommands)
-    if (std::strcmp(argv[1], s) == 0) return {};
-  return CliResult::error("unknown subcommand \"" + std::string(argv[1]) +
-                          "\" (run, montecarlo, merge or list; simhost --help lists them)");
+  std::string known;
+  for (const CLI::App *s : app.get_subcommands([](CLI::App *) { return true; })) {
+    if (s->get_name() == argv[1]) return {};
+    known += (known.empty() ? "" : ", ") + s->get_name();
+  }
+  return CliResult::error("unknown subcommand \"" + std::string(argv[1]) + "\" (" + known +
+                          "; simhost --help lists them)");
 }
 
 CliResult parseApp(CLI::App &app, int argc, char **argv) {
@@ -75,10 +76,9 @@ std::string versionText() { return std::string("simhost ") + SIMHOST_VERSION + "
 
 CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return CliResult::done(versionText());
-  if (CliResult bad = checkSubcommand(argc, argv); !bad.proceed()) return bad;
   CLI::App app{"simhost: a headless stand-in for the space-flight simulator that flies vessel modules"};
   app.require_subcommand(1);
-  bool version = false;  // listed in the help; taken before CLI11 sees the arguments
+  bool version = false;  // alone it is taken before CLI11 sees the arguments (no subcommand needed)
   app.add_flag("--version", version, "print the program's version and stop");
   cli::RunArgs runArgs;
   cli::MonteCarloArgs mcArgs;
@@ -93,7 +93,9 @@ CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
   cli::addMerge(*merge, cmd.merge, mergeArgs);
   cli::addList(*list, listArgs);
+  if (CliResult bad = checkSubcommand(app, argc, argv); !bad.proceed()) return bad;
   if (CliResult r = parseApp(app, argc, argv); !r.proceed()) return r;
+  if (version) return CliResult::done(versionText());
   using Command = CommandLine::Command;
   cmd.command = mc->parsed() ? Command::MonteCarlo : merge->parsed() ? Command::Merge
               : list->parsed() ? Command::List : Command::Run;

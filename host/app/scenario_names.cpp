@@ -102,7 +102,8 @@ int listScenarios(const ListOptions &o, const RunDefaults &d, std::ostream &out,
   fs::path root = o.root.empty() ? d.dataRoot : o.root;
   std::vector<std::string> names = scenarioNames(root);
   if (names.empty()) {
-    err << "simhost: list: no scenarios in " << (root / "Scenarios").string() << "\n";
+    err << "simhost: list: " << (o.root.empty() ? "" : "--root: ") << "no scenarios in "
+        << (root / "Scenarios").string() << "\n";
     return 2;
   }
   for (const std::string &n : names) {

@@ -73,7 +73,10 @@ OutputFile::OutputFile(std::string label, const fs::path &target) : label_(std::
       fail(std::string("cannot write: it exists and is ") + kindOf(st.type()) + " (only a regular file is replaced)", 0);
     mode = static_cast<mode_t>(st.permissions()) & 07777;
   }
-  std::string pattern = (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
+  std::string hidden = ".";  // built by appending: GCC 12 at -O3 warns (-Wrestrict) on "." + a temporary
+  hidden += target_.filename().string();
+  hidden += ".XXXXXX";
+  std::string pattern = (target_.parent_path() / hidden).string();
   fd_ = ::mkstemp(pattern.data());
   if (fd_ < 0) fail("cannot write: no file can be made in " + target_.parent_path().string(), errno);
   temporary_ = pattern;
