@@ -420,7 +420,9 @@ void writeStandardLines(Vessel &v, FILEHANDLE scn) {
   std::string prp;
   for (size_t i = 0; i < v.def.tanks.size(); i++) {
     double cap = v.def.tanks[i].maxMass;
-    double f = cap > 0 ? v.st.tankMass[i] / cap : 0.0;
+    // A module may have set a mass beyond the capacity (or below 0): the level is written within
+    // [0, 1], the range the reader takes, so that the saved scenario loads again.
+    double f = cap > 0 ? std::clamp(v.st.tankMass[i] / cap, 0.0, 1.0) : 0.0;
     if (f == 0) continue;
     char item[64];
     std::snprintf(item, sizeof item, "%s%zu:%0.6f", prp.empty() ? "" : " ", i, f);
