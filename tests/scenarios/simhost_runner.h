@@ -52,10 +52,12 @@ inline Outcome simhost(const std::filesystem::path &dir, const std::vector<std::
   return r;
 }
 
-// simhost ARGS started in dir with TMPDIR set (if given), sent `signal` after `seconds` of wall
-// time (unless it ended before), and waited for: its exit status, standard output and error.
+// simhost ARGS started in dir with TMPDIR set (if given), sent `signal` once its standard error
+// holds `waitFor` (if given) or after `seconds` of wall time, unless it ended before, and waited
+// for: its exit status, standard output and error.
 inline Outcome simhostStopped(const std::filesystem::path &dir, const std::vector<std::string> &args,
-                              double seconds, int signal, const std::string &tmpdir = "") {
+                              double seconds, int signal, const std::string &tmpdir = "",
+                              const std::string &waitFor = "") {
   std::vector<std::string> words = {ARVEX_TEST_SIMHOST};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char *> argv;
@@ -83,7 +85,8 @@ inline Outcome simhostStopped(const std::filesystem::path &dir, const std::vecto
   int status = 0;
   auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() >= end) {
+    bool due = !waitFor.empty() && readFile(err).find(waitFor) != std::string::npos;
+    if (due || std::chrono::steady_clock::now() >= end) {
       kill(pid, signal);
       waitpid(pid, &status, 0);
       break;

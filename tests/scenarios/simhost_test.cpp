@@ -311,7 +311,7 @@ TEST_F(Simhost, WarningsNameWhatWillNotFlyAsWritten) {
 TEST_F(Simhost, AnInterruptedRunEndsItsLogAtAWholeRow) {
   std::filesystem::path dir = root.path();
   Outcome r = simhostStopped(dir, {"run", "Satellite deploy", "--until", "1e7", "--log", "log.csv", "--log-every",
-                                   "0.02", "--report", "r.json"},
+                                   "1", "--report", "r.json"},
                              1.5, SIGINT);
   EXPECT_EQ(r.status, 130) << r.err;
   EXPECT_NE(r.err.find("simhost: interrupted at t = "), std::string::npos) << r.err;
