@@ -1,7 +1,7 @@
 // What simhost run adds for the booster class (see class_report.h): the landing report of the
 // focus stage, and a warning when a stage's LPRM line names a target that is nowhere in the world.
-// The stage then drops the target after creation and flies with its flyback and sequence off, as
-// it is specified to; the warning only says so, naming the target and the line.
+// The stage itself drops such a target after creation and flies with its flyback and sequence
+// off; the warning only says so, naming the target and the line.
 #include "app/class_report.h"
 #include "app/landing_report.h"
 #include "scenario/document.h"

@@ -54,16 +54,16 @@ void addStagingOptions(CLI::App &run, RunArgs &a) {
 }
 
 // One --key or --code value into an event, with a warning when the run ends before it.
-CliResult addEvent(const char *option, const std::string &spec, RunOptions &o) {
+CliResult addEvent(const char *option, const std::string &value, RunOptions &o) {
   KeyEvent e;
   std::string error;
   bool code = std::string(option) == "--code";
-  if (!(code ? parseCodeEvent(spec, e, error) : parseKeyEvent(spec, e, error)))
+  if (!(code ? parseCodeEvent(value, e, error) : parseKeyEvent(value, e, error)))
     return CliResult::error(std::string(option) + " " + error);
   o.events.push_back(e);
   CliResult r;
   if (o.until && !deliveredBefore(e.time, o.dt, *o.until))
-    r.err = "simhost: warning: " + std::string(option) + " " + spec + ": the run ends before it (--until " +
+    r.err = "simhost: warning: " + std::string(option) + " " + value + ": the run ends before it (--until " +
             formatNumber(*o.until) + " s), so it is never delivered\n";
   return r;
 }
@@ -71,8 +71,8 @@ CliResult addEvent(const char *option, const std::string &spec, RunOptions &o) {
 CliResult collectEvents(const RunArgs &a, RunOptions &o) {
   CliResult all;
   for (const char *option : {"--key", "--code"})
-    for (const std::string &spec : std::string(option) == "--key" ? a.keys : a.codes) {
-      CliResult r = addEvent(option, spec, o);
+    for (const std::string &value : std::string(option) == "--key" ? a.keys : a.codes) {
+      CliResult r = addEvent(option, value, o);
       if (!r.proceed()) return r;
       all.err += r.err;
     }

@@ -146,19 +146,19 @@ bool parseInterval(const std::string &spec, Interval &i, std::string &error) {
   return true;
 }
 
-bool parseSeed(const std::string &spec, unsigned long long &seed, std::string &error) {
-  std::string t = trim(spec);
+bool parseSeed(const std::string &text, unsigned long long &seed, std::string &error) {
+  std::string t = trim(text);
   if (!t.empty() && t[0] == '-') {
-    error = "\"" + spec + "\": a seed is not negative (0 to 18446744073709551615)";
+    error = "\"" + text + "\": a seed is not negative (0 to 18446744073709551615)";
     return false;
   }
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), seed);
   if (t.empty() || ec == std::errc::invalid_argument || end != t.data() + t.size()) {
-    error = "\"" + spec + "\": expected a whole number from 0 to 18446744073709551615";
+    error = "\"" + text + "\": expected a whole number from 0 to 18446744073709551615";
     return false;
   }
   if (ec == std::errc::result_out_of_range) {
-    error = "\"" + spec + "\": beyond the largest seed, 18446744073709551615";
+    error = "\"" + text + "\": beyond the largest seed, 18446744073709551615";
     return false;
   }
   return true;
