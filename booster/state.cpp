@@ -64,7 +64,7 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
       ParseScenarioLineEx(line, status);
     }
   }
-  if (engineMode < 0 || engineMode > 2) engineMode = 0;
+  if (engineMode < 0 || engineMode > kEngineCentre) engineMode = kEnginesNine;
   SetAnimation(animLegs, legsAnimState[0]);
   SetAnimation(animLegStruts, legsAnimState[1]);
   SetAnimation(animLegExtend, legsAnimState[2]);
@@ -77,11 +77,11 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
 void larkon::clbkPostCreation() {
   targetGravRef = GetGravityRef();
   if (!resolveTarget(targetGravRef)) {
-    apFlyback = 0;
+    apFlyback = kFlybackOff;
     std::strcpy(targetName, "NULL");
-    autoSequence = 0;
+    autoSequence = kSequenceOff;
   }
-  if (finsState == 2) createFinSurfaces();
-  if (engineMode > 0) applyEngineMode();
-  if (legsState == 2) SetTouchdownPoints(kDeployedPoints, 4);
+  if (finsState == kFinsDeployed) createFinSurfaces();
+  if (engineMode > kEnginesNine) applyEngineMode();
+  if (legsState == kLegsDeployed) SetTouchdownPoints(kDeployedPoints, 4);
 }
