@@ -18,7 +18,22 @@ namespace sim {
 namespace {
 std::vector<InitLibRecord> g_initLib;
 int g_date2Int = 0;
+
+struct LinkedModule {
+  std::string name;
+  VESSEL *(*ovcInit)(OBJHANDLE, int);
+  void (*ovcExit)(VESSEL *);
+};
+std::vector<LinkedModule> &linkedModules() {
+  static std::vector<LinkedModule> modules;
+  return modules;
+}
 }  // namespace
+
+void linkModule(const std::string &name, VESSEL *(*ovcInit)(OBJHANDLE, int),
+                void (*ovcExit)(VESSEL *)) {
+  linkedModules().push_back({name, ovcInit, ovcExit});
+}
 
 const std::vector<InitLibRecord> &initLibCalls() { return g_initLib; }
 int date2IntCalls() { return g_date2Int; }
@@ -31,6 +46,15 @@ ModuleRegistry::~ModuleRegistry() {
 Module &ModuleRegistry::load(const std::string &name) {
   for (auto &m : modules_)
     if (equalsNoCase(m->name, name)) return *m;
+  for (const LinkedModule &l : linkedModules()) {
+    if (!equalsNoCase(l.name, name)) continue;
+    auto m = std::make_unique<Module>();
+    m->name = name;
+    m->ovcInit = l.ovcInit;
+    m->ovcExit = l.ovcExit;
+    modules_.push_back(std::move(m));
+    return *modules_.back();
+  }
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid module name \"" + name + "\"");
   std::filesystem::path file = dir_ / (name + ".so");
