@@ -306,7 +306,7 @@ void World::step() {
   for (const StepEntry &e : stepList_) buildForces(*e.vessel, dt);
   integrateFreeVessels(t0, dt);
   advanceBodies();
-  updateSurfaces(dt);
+  updateSurfaces();
   checkStates();
   callPostStep(simTime(), dt, mjd());
   if (afterStep) afterStep(*this);
@@ -361,12 +361,12 @@ void World::advanceBodies() {
 
 // Landed vessels ride on their planet; every free vessel's surface parameters are recomputed (which
 // carries attached children along), then the landed-state check runs.
-void World::updateSurfaces(double dt) {
+void World::updateSurfaces() {
   for (const StepEntry &e : stepList_)
     if (e.vessel->landed() && !e.vessel->st.parentLink.parent) updateLandedKinematics(*e.vessel);
   for (const StepEntry &e : stepList_)
     if (!e.vessel->st.parentLink.parent) e.vessel->stateChanged();
-  for (const StepEntry &e : stepList_) updateLandedState(*e.vessel, dt);
+  for (const StepEntry &e : stepList_) updateLandedState(*e.vessel, simTime());
 }
 
 void World::checkStates() const {

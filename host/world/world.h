@@ -209,7 +209,7 @@ class World {
   void callPreStep(double t0, double dt, double mjd0);
   void integrateFreeVessels(double t0, double dt);
   void advanceBodies();
-  void updateSurfaces(double dt);
+  void updateSurfaces();
   void checkStates() const;
   void callPostStep(double t1, double dt, double mjd1);
 
