@@ -30,7 +30,7 @@ const VECTOR3 kDeployingPoints[3] = {{{0, -5, -24}}, {{-5, 3, -24}}, {{5, 3, -24
 
 }  // namespace
 
-int larkon::clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) {
+int larkon::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) {
   if (key == kCodeSetTarget) {
     if (kstate) setTargetName(kstate);
     return 1;
@@ -63,7 +63,7 @@ int larkon::clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) {
       return 1;
     case OAPI_KEY_K:
       targetGravRef = GetGravityRef();
-      oapiOpenInputBox(const_cast<char *>("Enter Flyback Target Name"), onTargetNameEntered, nullptr, 50, this);
+      oapiOpenInputBox(const_cast<frame::InputBoxTitle>("Enter Flyback Target Name"), onTargetNameEntered, nullptr, 50, this);
       return 1;
     case OAPI_KEY_V:
       toggleAutopilot(apFlyback, INT_MAX);
@@ -104,7 +104,7 @@ void larkon::toggleAutopilot(int &pilot, int lastOn) {
   killAttitudeThrust();
 }
 
-bool larkon::onTargetNameEntered(void *, char *str, void *) {
+bool larkon::onTargetNameEntered(void *, frame::InputBoxString str, void *) {
   char word[256] = {};
   if (!str || std::sscanf(str, "%255s", word) != 1) return false;
   if (!booster::findTarget(word, targetGravRef)) return false;

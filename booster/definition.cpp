@@ -210,6 +210,7 @@ void larkon::clbkSetClassCaps(FILEHANDLE) {
   CreateAirfoil(LIFT_HORIZONTAL, _V(0, 0, 0.1), airfoilCoefficients, 25.0, 100.0, 0.16);
 
   // 13. Drag of the unfolding legs and fins, read through the animation states every step.
-  CreateVariableDragElement(&legsAnimState[0], 12.0, _V(0, 0, 1));
-  CreateVariableDragElement(&finsAnimState[0], 3.0, _V(0, 0, 1));
+  // const pointers: the element reads the states, and the non-const form is the obsolete overload
+  CreateVariableDragElement(static_cast<const double *>(&legsAnimState[0]), 12.0, _V(0, 0, 1));
+  CreateVariableDragElement(static_cast<const double *>(&finsAnimState[0]), 3.0, _V(0, 0, 1));
 }

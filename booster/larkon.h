@@ -9,6 +9,7 @@
 #pragma once
 
 #include "Orbitersdk.h"
+#include "interface_compat.h"
 #include "booster/step_inputs.h"
 
 namespace booster {
@@ -31,7 +32,7 @@ class larkon final : public VESSEL3 {
   void clbkPostCreation() override;
   void clbkPreStep(double simt, double simdt, double mjd) override;
   void clbkPostStep(double simt, double simdt, double mjd) override;
-  int clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) override;
+  int clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) override;
   bool clbkLoadGenericCockpit() override;
   bool clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp) override;
 
@@ -119,7 +120,7 @@ class larkon final : public VESSEL3 {
   void useRcsAttitudeSet();
   // commands.cpp
   void applyCameraDirection();
-  static bool onTargetNameEntered(void *id, char *str, void *usrdata);
+  static bool onTargetNameEntered(void *id, frame::InputBoxString str, void *usrdata);
   // attitude.cpp
   void holdReentryAttitude();
   void holdVerticalAttitude();

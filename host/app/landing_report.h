@@ -62,6 +62,7 @@ class LandingRecorder {
   bool contact_ = false, rest_ = false, emptyBeforeContact_ = false;
   double contactTime_ = 0, contactVz_ = 0, contactVh_ = 0, contactDistance_ = 0;
   double restTime_ = 0, restTilt_ = 0, restDistance_ = 0;
+  double tiltBeforeRest_ = 0;  // [deg] of the last sample before the vessel landed
   double peakQ_ = 0, peakQAlt_ = 0, peakAcc_ = 0, peakAccTime_ = 0;
   VECTOR3 lastVel_{};
   const void *lastFrame_ = nullptr;

@@ -57,9 +57,14 @@ Module &ModuleRegistry::load(const std::string &name) {
   }
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid module name \"" + name + "\"");
-  std::filesystem::path file = dir_ / (name + ".so");
+  // NAME.so first, then the simulator's Linux name libNAME.so.
+  std::filesystem::path file = dir_ / (name + ".so"), lib = dir_ / ("lib" + name + ".so");
   std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
-  if (!std::filesystem::exists(file, ec)) throw InputError("module " + name + ": file " + file.string() + " not found");
+  if (!std::filesystem::exists(file, ec)) {
+    if (!std::filesystem::exists(lib, ec))
+      throw InputError("module " + name + ": file " + file.string() + " not found (nor " + lib.string() + ")");
+    file = lib;
+  }
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {

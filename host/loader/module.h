@@ -35,7 +35,8 @@ class ModuleRegistry {
   ~ModuleRegistry();  // unloads in reverse order of loading
   ModuleRegistry(const ModuleRegistry &) = delete;
   ModuleRegistry &operator=(const ModuleRegistry &) = delete;
-  // The module NAME (dir/NAME.so), loaded on first use; throws InputError naming the file.
+  // The module NAME (dir/NAME.so, else dir/libNAME.so as the simulator names it on Linux), loaded
+  // on first use; throws InputError naming the file.
   Module &load(const std::string &name);
   const std::filesystem::path &dir() const { return dir_; }
 
