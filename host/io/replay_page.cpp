@@ -64,7 +64,7 @@ TrackText readTrack(const std::filesystem::path &file) {
       if (!j["version"].is_number_integer() || j["version"].get<int>() != 1)
         throw InputError(at(file.string(), n, "track version not supported (this program reads version 1)"));
       if (j["data_root"].is_string()) t.dataRoot = j["data_root"].get<std::string>();
-    } else if (j.contains("vessel")) {
+    } else if (j.contains("vessel") && j.contains("id")) {
       if (!j["meshes"].is_array()) throw InputError(at(file.string(), n, "a vessel line without its meshes"));
       for (const auto &m : j["meshes"]) {
         if (!m.is_object() || !m["name"].is_string())
