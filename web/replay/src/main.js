@@ -22,10 +22,13 @@ function start() {
   const phases = phasesOf(track);
   const canvas = document.getElementById('view');
   const scene = new ReplayScene(canvas, track, window.REPLAY_MESHES || {}, phases);
-  const player = { time: track.start, playing: false, speed: 1, frames: 0, loadMs: null };
+  const player = { time: track.start, playing: false, speed: 1, frames: 0, loadMs: null, dirty: 2 };
   const controls = new Controls(document, track, phases, player, scene);
 
-  const resize = () => scene.resize(canvas.clientWidth, canvas.clientHeight);
+  const resize = () => {
+    scene.resize(canvas.clientWidth, canvas.clientHeight);
+    player.dirty = Math.max(player.dirty, 1);
+  };
   window.addEventListener('resize', resize);
   resize();
 
@@ -44,10 +47,21 @@ function start() {
       lastScaleChange = now;
     }
   }
+  // While paused, a still picture is drawn at full resolution once something changes (a seek,
+  // the camera, the window), and no frame at all otherwise.
   function frame(now) {
     const realDt = last === null ? 0 : Math.min(0.25, (now - last) / 1000);
     last = now;
-    adaptResolution(now, realDt);
+    requestAnimationFrame(frame);
+    const moving = player.playing || scene.view.mode === 'orbit';
+    if (moving) adaptResolution(now, realDt);
+    else if (scene.resolutionScale < 1) {
+      scene.setResolutionScale(1);
+      resize();
+      player.dirty = 2;
+    }
+    if (!moving && player.dirty <= 0 && player.loadMs !== null) return;
+    player.dirty--;
     if (player.playing) {
       player.time = Math.min(track.end, player.time + realDt * player.speed);
       if (player.time >= track.end) controls.setPlaying(false);
@@ -62,7 +76,6 @@ function start() {
       status.textContent = '';
       document.body.dataset.ready = '1';
     }
-    requestAnimationFrame(frame);
   }
   requestAnimationFrame(frame);
   window.replayState = makeState(track, phases, player, scene);

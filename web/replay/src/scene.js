@@ -46,6 +46,7 @@ export class ReplayScene {
     this.view = { mode: 'follow', azimuth: -2.2, elevation: 0.25, zoom: 1, orbitAngle: 0 };
     this.target = new THREE.Vector3();
     this.focusRadius = this.modelRadius(this.models[this.focusIndex]);
+    this.focusBox = new THREE.Box3(), this.groupBox = new THREE.Box3(), this.boxSize = new THREE.Vector3();
   }
 
   buildGround(originAlt, bodyRadius) {
@@ -60,8 +61,7 @@ export class ReplayScene {
     const ground = new THREE.Group();
     ground.position.z = -originAlt;
     // The plane is pushed back in depth so that the grid and the pad on it never flicker.
-    const plane = new THREE.Mesh(new THREE.PlaneGeometry(400e3, 400e3), new THREE.MeshBasicMaterial({ color: 0x6f7f5a,
-      polygonOffset: true, polygonOffsetFactor: 4, polygonOffsetUnits: 4 }));
+    const plane = new THREE.Mesh(new THREE.PlaneGeometry(400e3, 400e3), new THREE.MeshBasicMaterial({ color: 0x6f7f5a }));
     ground.add(plane);
     const fine = new THREE.GridHelper(2000, 40, 0x3d4a30, 0x56654a);
     const coarse = new THREE.GridHelper(200e3, 40, 0x3d4a30, 0x4b5940);
@@ -138,12 +138,13 @@ export class ReplayScene {
     this.root.updateMatrixWorld(true);
   }
 
-  // Centre of the focus vessel's drawn meshes, in world coordinates.
+  // Centre of the focus vessel's drawn meshes in world coordinates; its radius as posed now.
   focusCentre(out) {
     const m = this.models[this.focusIndex];
-    const box = new THREE.Box3();
-    for (const g of m.groups) box.union(g.object.geometry.boundingBox.clone().applyMatrix4(g.object.matrixWorld));
+    const box = this.focusBox.makeEmpty();
+    for (const g of m.groups) box.union(this.groupBox.copy(g.object.geometry.boundingBox).applyMatrix4(g.object.matrixWorld));
     if (box.isEmpty()) return out.setFromMatrixPosition(m.object.matrixWorld);
+    this.focusRadius = Math.max(1, 0.5 * box.getSize(this.boxSize).length());
     return box.getCenter(out);
   }
 

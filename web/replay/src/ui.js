@@ -32,7 +32,7 @@ export class Controls {
     this.play.addEventListener('click', () => this.setPlaying(!player.playing));
     this.speed.addEventListener('change', () => { player.speed = Number(this.speed.value) || 1; });
     this.timeline.addEventListener('input', () => this.seek(Number(this.timeline.value)));
-    this.cameraMode.addEventListener('change', () => { scene.view.mode = this.cameraMode.value; });
+    this.cameraMode.addEventListener('change', () => { scene.view.mode = this.cameraMode.value; player.dirty = 2; });
     this.buildMarkers(doc);
     this.buildEventList(doc);
     this.bindMouse(doc.getElementById('view'));
@@ -87,27 +87,36 @@ export class Controls {
       view.azimuth -= (e.clientX - drag.x) * 0.008;
       view.elevation = Math.max(-1.4, Math.min(1.5, view.elevation + (e.clientY - drag.y) * 0.006));
       drag = { x: e.clientX, y: e.clientY };
+      this.player.dirty = 2;
     });
     canvas.addEventListener('wheel', (e) => {
       e.preventDefault();
       const view = this.scene.view;
       view.zoom = Math.max(0.1, Math.min(200, view.zoom * Math.exp(e.deltaY * 0.001)));
+      this.player.dirty = 2;
     }, { passive: false });
   }
 
   setPlaying(on) {
     if (on && this.player.time >= this.track.end) this.player.time = this.track.start;
     this.player.playing = on;
+    this.player.dirty = 2;
     this.play.textContent = on ? 'Pause' : 'Play';
   }
 
   seek(t) {
     this.player.time = Math.max(this.track.start, Math.min(this.track.end, t));
     this.timeline.value = this.player.time;
+    this.player.dirty = 2;
   }
 
-  // Brings the controls up to time t (every frame).
+  // Brings the controls up to time t: at most ten times a second while playing (the text and the
+  // slider cost the browser more to lay out and paint than the 3D view costs to draw), at once
+  // when paused.
   show(t) {
+    const now = performance.now();
+    if (this.player.playing && now - (this.lastShown ?? -1e9) < 100) return;
+    this.lastShown = now;
     this.timeLabel.textContent = `${formatTime(t)} / ${formatTime(this.track.end)}`;
     if (this.player.playing) this.timeline.value = t;
     const p = this.phaseIndexAt(t);
