@@ -245,7 +245,8 @@ bool TrackWriter::detectEvents() {
   double now = w_.simTime();
   for (const std::string &name : removed_) writeEvent(now, "removed", name), any = true;
   removed_.clear();
-  const std::string focusName = w_.focus() ? w_.focus()->name() : std::string();
+  static const std::string kNoFocus;
+  const std::string &focusName = w_.focus() ? w_.focus()->name() : kNoFocus;
   if (const LandingRecorder *l = settings_.landing)
     for (; landingEvents_ < l->eventCount(); landingEvents_++, any = true)
       writeEvent(l->eventTime(landingEvents_), l->eventText(landingEvents_), focusName);

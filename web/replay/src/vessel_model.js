@@ -33,8 +33,8 @@ function materialFor(colour) {
   return materials.get(colour);
 }
 
-const flameMaterial = new THREE.MeshBasicMaterial({ color: 0xffa040, transparent: true, opacity: 0.75,
-  blending: THREE.AdditiveBlending, depthWrite: false });
+const flameMaterial = new THREE.MeshBasicMaterial({ color: 0xff9a30, transparent: true, opacity: 0.85,
+  depthWrite: false, side: THREE.DoubleSide });
 const flameGeometry = (() => {
   // A unit cone along +y from its base at the origin (the nozzle) to its tip at y = 1.
   const g = new THREE.ConeGeometry(0.5, 1, 16, 1, true);
@@ -82,9 +82,7 @@ export class VesselModel {
       holder.position.set(ref.offset[0], ref.offset[1], ref.offset[2]);
       this.object.add(holder);
       if (!mesh) {
-        const s = vessel.size;
-        const box = new THREE.Mesh(new THREE.BoxGeometry(s, s, s), materialFor(0xcc4444));
-        holder.add(box);
+        this.addPlaceholder(vessel, holder);
         return;
       }
       mesh.groups.forEach((g, k) => {
@@ -102,6 +100,11 @@ export class VesselModel {
         this.groups.push({ mesh: m, group: k, label: g.label, object, components: [] });
       });
     });
+    if (def.meshes.length === 0) {
+      const holder = new THREE.Group();
+      this.object.add(holder);
+      this.addPlaceholder(vessel, holder);
+    }
     const components = def.components || [];
     components.forEach((c, i) => {
       if (c.mesh < 0 || c.type === 'none') return;
@@ -120,6 +123,19 @@ export class VesselModel {
       this.object.add(flame);
       return { def: e, object: flame, level: 0 };
     });
+  }
+
+  // A box of the vessel's size for a vessel without a mesh to draw (a passive vessel, or a mesh
+  // the page was written without).
+  addPlaceholder(vessel, holder) {
+    const s = vessel.size;
+    const geometry = new THREE.BoxGeometry(s, s, s);
+    geometry.computeBoundingBox();
+    const object = new THREE.Mesh(geometry, materialFor(0xcc6644));
+    object.matrixAutoUpdate = false;
+    object.name = 'placeholder';
+    holder.add(object);
+    this.groups.push({ mesh: -1, group: -1, label: 'placeholder', object, components: [] });
   }
 
   // Poses the groups for animation states `anim`.
