@@ -35,6 +35,10 @@ class LandingRecorder {
   std::string summary() const;
   // The booster's target as its state names it ("NULL" if none).
   const std::string &targetName() const { return targetName_; }
+  // The timeline so far: event i happened at eventTime(i).
+  size_t eventCount() const { return timeline_.size(); }
+  double eventTime(size_t i) const { return timeline_[i].time; }
+  const char *eventText(size_t i) const { return timeline_[i].what; }
 
  private:
   struct Event {
