@@ -93,16 +93,19 @@ CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
   cli::addMerge(*merge, cmd.merge, mergeArgs);
   cli::addList(*list, listArgs);
+  addReplayRunOptions(*run, cmd.run);
+  CLI::App *replay = addReplayCommand(app, cmd.replay);
   if (CliResult bad = checkSubcommand(app, argc, argv); !bad.proceed()) return bad;
   if (CliResult r = parseApp(app, argc, argv); !r.proceed()) return r;
   if (version) return CliResult::done(versionText());
   using Command = CommandLine::Command;
   cmd.command = mc->parsed() ? Command::MonteCarlo : merge->parsed() ? Command::Merge
-              : list->parsed() ? Command::List : Command::Run;
+              : list->parsed() ? Command::List : replay->parsed() ? Command::Replay : Command::Run;
   switch (cmd.command) {
     case Command::MonteCarlo: return cli::finishMonteCarlo(mcArgs, cmd.montecarlo);
     case Command::Merge: return cli::finishMerge(mergeArgs, cmd.merge);
     case Command::List: return cli::finishList(listArgs, cmd.list);
+    case Command::Replay: return {};
     case Command::Run: break;
   }
   return cli::finishRun(runArgs, cmd.run);

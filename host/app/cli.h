@@ -4,6 +4,7 @@
 //   simhost montecarlo [SCENARIO] [options]   many recoveries over dispersed staging conditions
 //   simhost merge FILE... [options]           summarise the record files of shards of one set
 //   simhost list [--root DIR]                 the bundled scenarios with their descriptions
+//   simhost replay TRACK --out DIR            the replay page of a track
 //   simhost --version
 // SCENARIO is a .scn path or a name under Scenarios/ (default: the bundled booster recovery).
 // Bad arguments give a message naming the option and exit status 2; every number must be finite
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/montecarlo.h"
+#include "app/replay_cli.h"
 #include "app/staging.h"
 #include "world/world.h"
 
@@ -38,6 +40,7 @@ struct RunOptions {
   double logEvery = 0.1;
   std::optional<WindSpec> wind;
   StagingOverrides staging;
+  std::filesystem::path track, replayDir;  // app/replay_cli.h
   bool progress = false;  // a progress line on standard output (set when it is a terminal)
 };
 
@@ -46,11 +49,12 @@ struct ListOptions {
 };
 
 struct CommandLine {
-  enum class Command { Run, MonteCarlo, Merge, List } command = Command::Run;
+  enum class Command { Run, MonteCarlo, Merge, List, Replay } command = Command::Run;
   RunOptions run;
   MonteCarloOptions montecarlo;
   MergeOptions merge;
   ListOptions list;
+  ReplayOptions replay;
 };
 
 // What parsing decided: go on with the command (exitCode < 0; err may hold warnings), or stop

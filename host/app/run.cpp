@@ -10,6 +10,7 @@
 
 #include "app/class_report.h"
 #include "app/interrupt.h"
+#include "app/landing_report.h"
 #include "app/load_warnings.h"
 #include "app/progress.h"
 #include "app/report.h"
@@ -17,6 +18,7 @@
 #include "io/flight_log.h"
 #include "io/hud.h"
 #include "io/output_file.h"
+#include "io/track.h"
 #include "scenario/document.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
@@ -58,6 +60,7 @@ struct Flight {
   std::unique_ptr<FlightLog> log;
   std::unique_ptr<ClassReport> classReport;
   std::string classReportKey;
+  std::unique_ptr<TrackWriter> track;  // written as it flies (app/replay_cli.h)
   size_t meshNotes = 0;  // diagnostics entries looked at for mesh warnings
 };
 
@@ -96,6 +99,7 @@ void openOutputs(const RunOptions &o, Flight &f) {
   f.hudPng = f.outputs.add("--hud-png", o.hudPng);
   f.logFile = f.outputs.add("--log", o.log);
   f.report = f.outputs.add("--report", o.report);
+  f.outputs.reserve("--track", trackFileOf(o));
 }
 
 void setUpWorld(const RunOptions &o, World &w) {
@@ -133,6 +137,8 @@ void prepare(const RunOptions &o, const RunDefaults &d, Flight &f, std::ostream 
       f.classReport = h->makeReport(w, *focus);
       f.classReportKey = h->reportKey;
     }
+  // The track centres on the booster's target when the focus is a booster.
+  f.track = startTrack(w, o, f.scenarioName, dynamic_cast<const LandingRecorder *>(f.classReport.get()));
   warn(loadWarnings(w), err);
   warn(meshWarnings(w.diagnostics(), f.meshNotes), err);
 }
@@ -141,10 +147,12 @@ const char *fly(Flight &f, const RunOptions &o, std::ostream &out) {
   World &w = *f.world;
   ProgressLine progress(out, o.progress);
   if (f.log && w.focus()) f.log->sample(w, *w.focus());
+  if (f.track) f.track->sample();
   const char *reason;
   while (!(reason = endReason(w, w.focus(), o))) {
     w.step();
     if (f.classReport) f.classReport->sample();
+    if (f.track) f.track->sample();
     if (Vessel *focus = w.focus()) {
       if (f.log) f.log->sample(w, *focus);
       progress.update(w.simTime(), focus->sp.alt, focus->sp.groundspeed);
@@ -188,10 +196,12 @@ void reportRefusedCalls(const Diagnostics &diag, std::ostream &err) {
 }
 
 // The end of a run that failed in flight: what can be written is, with end_reason "failed".
-int failedRun(Flight &f, const RunOptions &o, const RunError &e, std::ostream &out, std::ostream &err) {
+int failedRun(Flight &f, const RunOptions &o, const RunDefaults &d, const RunError &e, std::ostream &out,
+              std::ostream &err) {
   err << "simhost: " << e.what() << "\n";
   try {
     writeOutputs(f, o, "failed", out, err);
+    if (f.track) finishTrack(*f.track, o, "failed", d, out, err);
   } catch (const std::exception &again) {
     err << "simhost: " << again.what() << "\n";
   }
@@ -215,10 +225,11 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     const char *reason = fly(f, o, out);
     warn(meshWarnings(f.world->diagnostics(), f.meshNotes), err);
     writeOutputs(f, o, reason, out, err);
+    if (f.track && finishTrack(*f.track, o, reason, d, out, err) != 0) return 1;
   } catch (const OutputError &e) {
     return stop(err, e.what() + std::string("; every output left as it was"), 1);
   } catch (const RunError &e) {
-    return failedRun(f, o, e, out, err);
+    return failedRun(f, o, d, e, out, err);
   } catch (const InputError &e) {
     return stop(err, e.what(), 2);
   }
@@ -247,6 +258,7 @@ int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
       }
       case CommandLine::Command::Merge: cmd.merge.program = program; return mergeShards(cmd.merge, std::cout, std::cerr);
       case CommandLine::Command::List: return listScenarios(cmd.list, defaults, std::cout, std::cerr);
+      case CommandLine::Command::Replay: return runReplay(cmd.replay, defaults, std::cout, std::cerr);
       case CommandLine::Command::Run: break;
     }
     InterruptGuard guard;

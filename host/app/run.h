@@ -21,6 +21,7 @@ namespace sim {
 struct RunDefaults {
   std::filesystem::path dataRoot;    // the bundled data
   std::filesystem::path modulesDir;  // beside the program
+  std::filesystem::path webDir;      // the replay page's built assets (index.html, replay.js)
 };
 
 // The defaults of the program at `exe`: the data root at `dataRelative` from the program's

@@ -126,16 +126,33 @@ void OutputSet::addInput(const fs::path &path, std::string label) {
   if (!path.empty()) inputs_.push_back({path, std::move(label)});
 }
 
-OutputFile *OutputSet::add(const std::string &label, const fs::path &path, bool mayBeInput) {
-  if (path.empty()) return nullptr;
+void OutputSet::checkNew(const std::string &label, const fs::path &path, bool mayBeInput) const {
   for (const auto &o : outputs_)
     if (sameFile(path, o->path()))
       throw OutputError(label + ": " + path.string() + " is also the file of " + o->label());
+  for (const Input &r : reserved_)
+    if (sameFile(path, r.path)) throw OutputError(label + ": " + path.string() + " is also the file of " + r.label);
   if (!mayBeInput)
     for (const Input &i : inputs_)
       if (sameFile(path, i.path)) throw OutputError(label + ": " + path.string() + " is " + i.label);
+}
+
+OutputFile *OutputSet::add(const std::string &label, const fs::path &path, bool mayBeInput) {
+  if (path.empty()) return nullptr;
+  checkNew(label, path, mayBeInput);
   outputs_.push_back(std::make_unique<OutputFile>(label, path));
   return outputs_.back().get();
+}
+
+void OutputSet::reserve(const std::string &label, const fs::path &path) {
+  if (path.empty()) return;
+  checkNew(label, path, false);
+  std::error_code ec;
+  fs::file_status st = fs::status(resolveOutputTarget(path), ec);
+  if (fs::exists(st) && st.type() != fs::file_type::regular)
+    throw OutputError(label + ": " + path.string() + ": cannot write: it exists and is " + kindOf(st.type()) +
+                      " (only a regular file is replaced)");
+  reserved_.push_back({path, label});
 }
 
 void OutputSet::drop(OutputFile *&output) {

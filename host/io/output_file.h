@@ -72,6 +72,9 @@ class OutputSet {
   // Closes every output, then renames each onto its target. Throws OutputError on the first
   // failure; the outputs not yet renamed stay as they were.
   void commitAll();
+  // An output written elsewhere, straight to its file (empty path: none): checked against the
+  // others and the inputs as add() does, and refused if it exists and is not a regular file.
+  void reserve(const std::string &label, const std::filesystem::path &path);
   // Leaves an output's target as it was: its temporary is removed, and `output` set to null.
   void drop(OutputFile *&output);
 
@@ -80,7 +83,8 @@ class OutputSet {
     std::filesystem::path path;
     std::string label;
   };
-  std::vector<Input> inputs_;
+  void checkNew(const std::string &label, const std::filesystem::path &path, bool mayBeInput) const;
+  std::vector<Input> inputs_, reserved_;
   std::vector<std::unique_ptr<OutputFile>> outputs_;
 };
 

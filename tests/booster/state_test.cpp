@@ -83,17 +83,19 @@ TEST(BoosterState, UnreadableValuesLeaveTheMembersUnchanged) {
   EXPECT_EQ(s.world->diagnostics().refusedCount(), 0);  // nothing non-finite reached the host
 }
 
-// Each APST flag outside its range is read as off, and saved back so.
-TEST(BoosterState, FlagsOutsideTheirRangesAreReadAsOff) {
-  struct Case {
-    const char *line, *saved;
+// A loaded autopilot flag or sequence stage outside the values the booster knows is taken as off,
+// and saved so.
+TEST(BoosterState, ModesOutsideTheirRangeLoadAsOff) {
+  const std::pair<const char *, const char *> cases[] = {
+      {"0 -5 -5 -5 -5", "0 0 0 0 0"},
+      {"1 2 3 2 5", "1 0 0 0 0"},
+      {"2 1 2 1 4", "2 1 2 1 4"},  // the highest value of each
+      {"1 0 1 0 3", "1 0 1 0 3"},
   };
-  for (const Case &c : std::vector<Case>{{"  APST 0 -5 -5 -5 -5\n", "  APST 0 0 0 0 0\n"},
-                                         {"  APST 3 2 3 2 5\n", "  APST 0 0 0 0 0\n"},
-                                         {"  APST 2 1 2 1 4\n  LPRM Kestrel+Point\n", "  APST 2 1 2 1 4\n"},
-                                         {"  APST -1 1 0 1 -2\n", "  APST 0 1 0 1 0\n"}}) {
-    Stage s = loaded(c.line);
-    EXPECT_TRUE(holds(s.world->scenarioText(), c.saved)) << c.line << s.world->scenarioText();
+  for (auto [apst, saved] : cases) {
+    Stage s = loaded(std::string("  APST ") + apst + "\n  LPRM Kestrel+Point\n");
+    std::string text = s.world->scenarioText();
+    EXPECT_TRUE(holds(text, std::string("  APST ") + saved + "\n")) << apst << "\n" << text;
   }
 }
 

@@ -60,7 +60,7 @@ TEST(Progress, TheLineShowsTimeSpeedUpAltitudeAndSpeed) {
 class RunInProcess : public ::testing::Test {
  protected:
   void SetUp() override {
-    defaults = {testsupport::dataRoot(), testsupport::modulesDir()};
+    defaults.dataRoot = testsupport::dataRoot(), defaults.modulesDir = testsupport::modulesDir();
     dir = root.path() / "out";
     fs::create_directories(dir);
     for (const char *f : {"save.scn", "report.json", "log.csv"}) std::ofstream(dir / f) << "old " << f << "\n";

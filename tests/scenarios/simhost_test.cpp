@@ -232,7 +232,9 @@ TEST_F(Simhost, OutputsAreCheckedBeforeTheFlightAndNeverHalfReplaced) {
            {{"--log", "x.csv", "--report", "./x.csv"}, "--report: ./x.csv is also the file of --log"},
            {{"--save", "old.scn", "--hud", "link.scn", "--report", "real.scn"}, "is also the file of --hud"},
            {{"--save", "old.scn", "--report", "/proc/r.json"}, "--report: /proc/r.json: cannot write"},
-           {{"--save", "old.scn", "--hud-png", "no/h.png"}, "--hud-png: no/h.png: cannot write"}}) {
+           {{"--save", "old.scn", "--hud-png", "no/h.png"}, "--hud-png: no/h.png: cannot write"},
+           {{"--log", "t.jsonl", "--track", "t.jsonl"}, "--track: t.jsonl is also the file of --log"},
+           {{"--track", "/dev/null"}, "--track: /dev/null: cannot write: it exists and is a character device"}}) {
     std::ofstream(dir / "old.scn") << "old\n";
     std::vector<std::string> args = {"run", crate, "--until", "1"};
     args.insert(args.end(), c.outputs.begin(), c.outputs.end());
