@@ -31,20 +31,26 @@ std::string lprmTarget(const ShipBlock &ship, int &line) {
   return target;
 }
 
-std::vector<std::string> checkTarget(const World &w, const Vessel &v, const ShipBlock &ship, const std::string &file) {
+std::vector<std::string> checkTarget(const World &w, const Vessel &v, const ShipBlock &ship,
+                                     const std::string &file) {
   int line = ship.line;
   std::string target = lprmTarget(ship, line);
   if (target.empty() || target == "NULL" || w.findObject(target)) return {};
   const CelestialBody *body = w.gravityRefAt(v.globalPos());
   if (body && w.findBase(body, target)) return {};
-  return {at(file, line, "vessel \"" + v.name() + "\": its target \"" + target + "\" (LPRM) names no vessel and " +
-                             "no base of " + (body ? body->name() : std::string("its body")) +
-                             "; the stage drops it and flies with its flyback and sequence off")};
+  return {at(file, line,
+             "vessel \"" + v.name() + "\": its target \"" + target +
+                 "\" (LPRM) names no vessel and " + "no base of " +
+                 (body ? body->name() : std::string("its body")) +
+                 "; the stage drops it and flies with its flyback and sequence off")};
 }
 
-std::unique_ptr<ClassReport> makeLandingReport(World &w, Vessel &v) { return std::make_unique<LandingRecorder>(w, v); }
+std::unique_ptr<ClassReport> makeLandingReport(World &w, Vessel &v) {
+  return std::make_unique<LandingRecorder>(w, v);
+}
 
-[[maybe_unused]] const bool kRegistered = registerClassHooks(kBoosterClass, {"landing", makeLandingReport, checkTarget});
+[[maybe_unused]] const bool kRegistered =
+    registerClassHooks(kBoosterClass, {"landing", makeLandingReport, checkTarget});
 
 }  // namespace
 }  // namespace sim

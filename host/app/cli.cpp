@@ -54,7 +54,9 @@ CLI::Validator finiteIn(double lo, double hi) {
   return CLI::Validator(
       [lo, hi, range](std::string &text) -> std::string {
         double d;
-        return parseNumber(text, d) && d >= lo && d <= hi ? "" : "must be a finite number from " + range + ", not " + text;
+        return parseNumber(text, d) && d >= lo && d <= hi
+                   ? ""
+                   : "must be a finite number from " + range + ", not " + text;
       },
       "NUMBER " + range);
 }
@@ -76,7 +78,8 @@ std::string versionText() { return std::string("simhost ") + SIMHOST_VERSION + "
 
 CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return CliResult::done(versionText());
-  CLI::App app{"simhost: a headless stand-in for the space-flight simulator that flies vessel modules"};
+  CLI::App app{
+      "simhost: a headless stand-in for the space-flight simulator that flies vessel modules"};
   app.require_subcommand(1);
   bool version = false;  // alone it is taken before CLI11 sees the arguments (no subcommand needed)
   app.add_flag("--version", version, "print the program's version and stop");
@@ -84,10 +87,13 @@ CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   cli::MonteCarloArgs mcArgs;
   cli::MergeArgs mergeArgs;
   cli::ListArgs listArgs;
-  CLI::App *run = app.add_subcommand("run", "load a scenario, fly it, and write what was asked for");
-  CLI::App *mc = app.add_subcommand(
-      "montecarlo", "fly many recoveries from dispersed staging conditions, each in its own process, and summarise");
-  CLI::App *merge = app.add_subcommand("merge", "summarise the record files of shards of one montecarlo set");
+  CLI::App *run =
+      app.add_subcommand("run", "load a scenario, fly it, and write what was asked for");
+  CLI::App *mc = app.add_subcommand("montecarlo",
+                                    "fly many recoveries from dispersed staging conditions, each "
+                                    "in its own process, and summarise");
+  CLI::App *merge =
+      app.add_subcommand("merge", "summarise the record files of shards of one montecarlo set");
   CLI::App *list = app.add_subcommand("list", "the bundled scenarios with their descriptions");
   cli::addRun(*run, cmd.run, runArgs);
   cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
@@ -99,14 +105,22 @@ CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   if (CliResult r = parseApp(app, argc, argv); !r.proceed()) return r;
   if (version) return CliResult::done(versionText());
   using Command = CommandLine::Command;
-  cmd.command = mc->parsed() ? Command::MonteCarlo : merge->parsed() ? Command::Merge
-              : list->parsed() ? Command::List : replay->parsed() ? Command::Replay : Command::Run;
+  cmd.command = mc->parsed()       ? Command::MonteCarlo
+                : merge->parsed()  ? Command::Merge
+                : list->parsed()   ? Command::List
+                : replay->parsed() ? Command::Replay
+                                   : Command::Run;
   switch (cmd.command) {
-    case Command::MonteCarlo: return cli::finishMonteCarlo(mcArgs, cmd.montecarlo);
-    case Command::Merge: return cli::finishMerge(mergeArgs, cmd.merge);
-    case Command::List: return cli::finishList(listArgs, cmd.list);
-    case Command::Replay: return {};
-    case Command::Run: break;
+    case Command::MonteCarlo:
+      return cli::finishMonteCarlo(mcArgs, cmd.montecarlo);
+    case Command::Merge:
+      return cli::finishMerge(mergeArgs, cmd.merge);
+    case Command::List:
+      return cli::finishList(listArgs, cmd.list);
+    case Command::Replay:
+      return {};
+    case Command::Run:
+      break;
   }
   return cli::finishRun(runArgs, cmd.run);
 }

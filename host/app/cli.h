@@ -63,7 +63,9 @@ struct CliResult {
   int exitCode = -1;
   std::string out, err;
   bool proceed() const { return exitCode < 0; }
-  static CliResult error(const std::string &message) { return {2, "", "simhost: " + message + "\n"}; }
+  static CliResult error(const std::string &message) {
+    return {2, "", "simhost: " + message + "\n"};
+  }
   static CliResult done(const std::string &text) { return {0, text, ""}; }
 };
 
@@ -84,7 +86,8 @@ bool parseWind(const std::string &spec, WindSpec &w, std::string &error);
 bool parseSize(const std::string &spec, int &w, int &h, std::string &error);
 bool parseInterval(const std::string &spec, Interval &i, std::string &error);  // MIN:MAX
 bool parseShard(const std::string &spec, int &index, int &count, std::string &error);  // I/N
-bool parseSeed(const std::string &text, unsigned long long &seed, std::string &error);  // 0 .. 2^64-1
+bool parseSeed(const std::string &text, unsigned long long &seed,
+               std::string &error);  // 0 .. 2^64-1
 // Whether an event at time t [s] is delivered in a run of step dt that ends at `until`: at the
 // start of the first step that starts at or after t, if that step starts before the end.
 bool deliveredBefore(double t, double dt, double until);

@@ -15,7 +15,8 @@ struct IntervalOption {
 constexpr IntervalOption kIntervals[4] = {
     {"--alt", "MIN:MAX: staging altitude [m] (default 60000:80000)", 1000, 1e6, "m"},
     {"--speed", "MIN:MAX: staging ground speed [m/s] (default 1500:2000)", 0, 1e4, "m/s"},
-    {"--wind", "MIN:MAX: wind speed [m/s], from a direction drawn on 0-360 deg (default 0:15)", 0, 100, "m/s"},
+    {"--wind", "MIN:MAX: wind speed [m/s], from a direction drawn on 0-360 deg (default 0:15)", 0,
+     100, "m/s"},
     {"--dt", "MIN:MAX: step length [s] (default 0.01:0.1)", 0.001, 1, "s"}};
 
 Interval *intervalOf(MonteCarloOptions &o, int i) {
@@ -24,29 +25,40 @@ Interval *intervalOf(MonteCarloOptions &o, int i) {
 }
 
 void addSpreads(CLI::App &mc, MonteCarloOptions &o) {
-  mc.add_option("--path-angle", o.pathAngleSpread, "DEG: +- spread of the flight-path angle (default 5)")
+  mc.add_option("--path-angle", o.pathAngleSpread,
+                "DEG: +- spread of the flight-path angle (default 5)")
       ->check(finiteIn(0.0, 45.0));
-  mc.add_option("--heading", o.headingSpread, "DEG: +- spread of the heading (default 5)")->check(finiteIn(0.0, 180.0));
-  mc.add_option("--downrange", o.downrangeSpread, "FRACTION: +- spread of the downrange distance (default 0.25)")
+  mc.add_option("--heading", o.headingSpread, "DEG: +- spread of the heading (default 5)")
+      ->check(finiteIn(0.0, 180.0));
+  mc.add_option("--downrange", o.downrangeSpread,
+                "FRACTION: +- spread of the downrange distance (default 0.25)")
       ->check(finiteIn(0.0, 0.99));
-  mc.add_option("--propellant", o.propellantSpread, "FRACTION: +- spread of the main propellant (default 0.15)")
+  mc.add_option("--propellant", o.propellantSpread,
+                "FRACTION: +- spread of the main propellant (default 0.15)")
       ->check(finiteIn(0.0, 0.99));
 }
 
 }  // namespace
 
 void addMonteCarlo(CLI::App &mc, MonteCarloOptions &o, MonteCarloArgs &a) {
-  mc.add_option("SCENARIO", o.scenario, "the base scenario (default: \"" + std::string(kDefaultScenario) +
-                                            "\"); its focus stage in the flying form, with a target");
+  mc.add_option("SCENARIO", o.scenario,
+                "the base scenario (default: \"" + std::string(kDefaultScenario) +
+                    "\"); its focus stage in the flying form, with a target");
   mc.add_option("--root", a.root, "data root, passed to every run");
   mc.add_option("--modules", a.modules, "folder of the vessel modules, passed to every run");
-  mc.add_option("--runs", o.runs, "number of runs in the set (default 1000)")->check(CLI::Range(1, 10000000));
-  a.seedOption = mc.add_option("--seed", a.seed, "seed of the set, 0 to 18446744073709551615 (default 1)");
-  mc.add_option("--jobs", o.jobs, "runs flown at once (default: one per processor)")->check(CLI::Range(1, 1024));
-  a.shardOption = mc.add_option("--shard", a.shard, "I/N: fly only the I-th of N equal slices of the set (1 <= I <= N)");
-  for (int i = 0; i < 4; i++) a.intervalOption[i] = mc.add_option(kIntervals[i].name, a.interval[i], kIntervals[i].help);
+  mc.add_option("--runs", o.runs, "number of runs in the set (default 1000)")
+      ->check(CLI::Range(1, 10000000));
+  a.seedOption =
+      mc.add_option("--seed", a.seed, "seed of the set, 0 to 18446744073709551615 (default 1)");
+  mc.add_option("--jobs", o.jobs, "runs flown at once (default: one per processor)")
+      ->check(CLI::Range(1, 1024));
+  a.shardOption = mc.add_option(
+      "--shard", a.shard, "I/N: fly only the I-th of N equal slices of the set (1 <= I <= N)");
+  for (int i = 0; i < 4; i++)
+    a.intervalOption[i] = mc.add_option(kIntervals[i].name, a.interval[i], kIntervals[i].help);
   addSpreads(mc, o);
-  a.outOption = mc.add_option("--out", a.out, "the runs' records, one JSON line each (default montecarlo.jsonl)");
+  a.outOption = mc.add_option("--out", a.out,
+                              "the runs' records, one JSON line each (default montecarlo.jsonl)");
   mc.add_flag("--resume", o.resume,
               "continue the set from the records already in --out (they must be of this very set)");
   mc.add_option("--worst", o.worst, "worst runs listed with their replay commands (default 10)")
@@ -68,7 +80,8 @@ CliResult finishMonteCarlo(const MonteCarloArgs &a, MonteCarloOptions &o) {
   }
   if (given(a.shardOption) && !parseShard(a.shard, o.shardIndex, o.shardCount, error))
     return CliResult::error("--shard " + error);
-  if (given(a.seedOption) && !parseSeed(a.seed, o.seed, error)) return CliResult::error("--seed " + error);
+  if (given(a.seedOption) && !parseSeed(a.seed, o.seed, error))
+    return CliResult::error("--seed " + error);
   if (given(a.outOption) && a.out.empty()) return CliResult::error("--out: an empty file name");
   o.root = a.root, o.modules = a.modules;
   if (given(a.outOption)) o.out = a.out;
@@ -78,7 +91,8 @@ CliResult finishMonteCarlo(const MonteCarloArgs &a, MonteCarloOptions &o) {
 void addMerge(CLI::App &merge, MergeOptions &o, MergeArgs &a) {
   merge.add_option("FILES", a.inputs, "record files written by montecarlo --out")->required();
   merge.add_option("--out", a.out, "write the merged records here, ordered by run");
-  merge.add_option("--worst", o.worst, "worst runs listed (default 10)")->check(CLI::Range(0, 100000));
+  merge.add_option("--worst", o.worst, "worst runs listed (default 10)")
+      ->check(CLI::Range(0, 100000));
 }
 
 CliResult finishMerge(const MergeArgs &a, MergeOptions &o) {

@@ -32,9 +32,10 @@ CliResult finishRun(const RunArgs &a, RunOptions &o);
 struct MonteCarloArgs {
   std::string interval[4];  // --alt, --speed, --wind, --dt as given
   std::string shard, root, modules, out, seed;
-  CLI::Option *intervalOption[4] = {}, *shardOption = nullptr, *seedOption = nullptr, *outOption = nullptr;
+  CLI::Option *intervalOption[4] = {}, *shardOption = nullptr, *seedOption = nullptr,
+              *outOption = nullptr;
 };
-void addMonteCarlo(CLI::App &montecarlo, MonteCarloOptions &o, MonteCarloArgs &a);
+void addMonteCarlo(CLI::App &mc, MonteCarloOptions &o, MonteCarloArgs &a);
 CliResult finishMonteCarlo(const MonteCarloArgs &a, MonteCarloOptions &o);
 
 struct MergeArgs {

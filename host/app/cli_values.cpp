@@ -11,10 +11,11 @@ namespace sim {
 namespace {
 
 // Scan codes of the letter keys A..Z and the digit keys 0..9.
-const DWORD kLetterCodes[26] = {OAPI_KEY_A, OAPI_KEY_B, OAPI_KEY_C, OAPI_KEY_D, OAPI_KEY_E, OAPI_KEY_F, OAPI_KEY_G,
-                                OAPI_KEY_H, OAPI_KEY_I, OAPI_KEY_J, OAPI_KEY_K, OAPI_KEY_L, OAPI_KEY_M, OAPI_KEY_N,
-                                OAPI_KEY_O, OAPI_KEY_P, OAPI_KEY_Q, OAPI_KEY_R, OAPI_KEY_S, OAPI_KEY_T, OAPI_KEY_U,
-                                OAPI_KEY_V, OAPI_KEY_W, OAPI_KEY_X, OAPI_KEY_Y, OAPI_KEY_Z};
+const DWORD kLetterCodes[26] = {
+    OAPI_KEY_A, OAPI_KEY_B, OAPI_KEY_C, OAPI_KEY_D, OAPI_KEY_E, OAPI_KEY_F, OAPI_KEY_G,
+    OAPI_KEY_H, OAPI_KEY_I, OAPI_KEY_J, OAPI_KEY_K, OAPI_KEY_L, OAPI_KEY_M, OAPI_KEY_N,
+    OAPI_KEY_O, OAPI_KEY_P, OAPI_KEY_Q, OAPI_KEY_R, OAPI_KEY_S, OAPI_KEY_T, OAPI_KEY_U,
+    OAPI_KEY_V, OAPI_KEY_W, OAPI_KEY_X, OAPI_KEY_Y, OAPI_KEY_Z};
 const DWORD kDigitCodes[10] = {OAPI_KEY_0, OAPI_KEY_1, OAPI_KEY_2, OAPI_KEY_3, OAPI_KEY_4,
                                OAPI_KEY_5, OAPI_KEY_6, OAPI_KEY_7, OAPI_KEY_8, OAPI_KEY_9};
 
@@ -36,7 +37,8 @@ bool parseKeyName(const std::string &name, DWORD &code) {
     return true;
   }
   double d;
-  if (parseNumber(name, d) && d >= 0 && d <= 255 && d == static_cast<int>(d) && name.find('.') == std::string::npos) {
+  if (parseNumber(name, d) && d >= 0 && d <= 255 && d == static_cast<int>(d) &&
+      name.find('.') == std::string::npos) {
     code = static_cast<DWORD>(d);
     return true;
   }
@@ -72,17 +74,23 @@ bool parseKeyEvent(const std::string &spec, KeyEvent &e, std::string &error) {
   }
   for (size_t i = 0; i + 1 < parts.size(); i++) {
     std::string m = lowerCase(parts[i]);
-    if (m == "shift") e.modifiers.push_back(OAPI_KEY_LSHIFT);
-    else if (m == "rshift") e.modifiers.push_back(OAPI_KEY_RSHIFT);
-    else if (m == "ctrl") e.modifiers.push_back(OAPI_KEY_LCONTROL);
-    else if (m == "rctrl") e.modifiers.push_back(OAPI_KEY_RCONTROL);
+    if (m == "shift")
+      e.modifiers.push_back(OAPI_KEY_LSHIFT);
+    else if (m == "rshift")
+      e.modifiers.push_back(OAPI_KEY_RSHIFT);
+    else if (m == "ctrl")
+      e.modifiers.push_back(OAPI_KEY_LCONTROL);
+    else if (m == "rctrl")
+      e.modifiers.push_back(OAPI_KEY_RCONTROL);
     else {
-      error = "\"" + spec + "\": unknown modifier \"" + parts[i] + "\" (shift, rshift, ctrl, rctrl)";
+      error =
+          "\"" + spec + "\": unknown modifier \"" + parts[i] + "\" (shift, rshift, ctrl, rctrl)";
       return false;
     }
   }
   if (!parseKeyName(parts.back(), e.key)) {
-    error = "\"" + spec + "\": unknown key \"" + parts.back() + "\" (a letter, a digit or a code 0-255)";
+    error = "\"" + spec + "\": unknown key \"" + parts.back() +
+            "\" (a letter, a digit or a code 0-255)";
     return false;
   }
   return true;
@@ -100,7 +108,8 @@ bool parseCodeEvent(const std::string &spec, KeyEvent &e, std::string &error) {
   size_t c2 = spec.find(':', c1 + 1);
   std::string code = spec.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
   double d;
-  if (!parseNumber(code, d) || d < 0 || d > 4294967295.0 || d != static_cast<double>(static_cast<long long>(d))) {
+  if (!parseNumber(code, d) || d < 0 || d > 4294967295.0 ||
+      d != static_cast<double>(static_cast<long long>(d))) {
     error = "\"" + spec + "\": the code must be a whole number";
     return false;
   }
@@ -112,7 +121,8 @@ bool parseCodeEvent(const std::string &spec, KeyEvent &e, std::string &error) {
 bool parseWind(const std::string &spec, WindSpec &w, std::string &error) {
   size_t c = spec.find(':');
   double speed, dir;
-  if (c == std::string::npos || !parseNumber(spec.substr(0, c), speed) || !parseNumber(spec.substr(c + 1), dir)) {
+  if (c == std::string::npos || !parseNumber(spec.substr(0, c), speed) ||
+      !parseNumber(spec.substr(c + 1), dir)) {
     error = "\"" + spec + "\": expected SPEED:DIR (m/s and degrees)";
     return false;
   }
@@ -127,8 +137,9 @@ bool parseWind(const std::string &spec, WindSpec &w, std::string &error) {
 bool parseSize(const std::string &spec, int &w, int &h, std::string &error) {
   size_t x = spec.find_first_of("xX");
   double dw, dh;
-  if (x == std::string::npos || !parseNumber(spec.substr(0, x), dw) || !parseNumber(spec.substr(x + 1), dh) ||
-      dw < 64 || dh < 64 || dw > 8192 || dh > 8192 || dw != std::floor(dw) || dh != std::floor(dh)) {
+  if (x == std::string::npos || !parseNumber(spec.substr(0, x), dw) ||
+      !parseNumber(spec.substr(x + 1), dh) || dw < 64 || dh < 64 || dw > 8192 || dh > 8192 ||
+      dw != std::floor(dw) || dh != std::floor(dh)) {
     error = "\"" + spec + "\": expected WxH with whole numbers from 64 to 8192";
     return false;
   }
@@ -138,8 +149,8 @@ bool parseSize(const std::string &spec, int &w, int &h, std::string &error) {
 
 bool parseInterval(const std::string &spec, Interval &i, std::string &error) {
   size_t c = spec.find(':');
-  if (c == std::string::npos || !parseNumber(spec.substr(0, c), i.lo) || !parseNumber(spec.substr(c + 1), i.hi) ||
-      i.lo > i.hi) {
+  if (c == std::string::npos || !parseNumber(spec.substr(0, c), i.lo) ||
+      !parseNumber(spec.substr(c + 1), i.hi) || i.lo > i.hi) {
     error = "\"" + spec + "\": expected MIN:MAX with MIN not above MAX";
     return false;
   }
@@ -172,8 +183,9 @@ bool deliveredBefore(double t, double dt, double until) {
 bool parseShard(const std::string &spec, int &index, int &count, std::string &error) {
   size_t s = spec.find('/');
   double i, n;
-  if (s == std::string::npos || !parseNumber(spec.substr(0, s), i) || !parseNumber(spec.substr(s + 1), n) ||
-      i != std::floor(i) || n != std::floor(n) || n < 1 || n > 1e6 || i < 1 || i > n) {
+  if (s == std::string::npos || !parseNumber(spec.substr(0, s), i) ||
+      !parseNumber(spec.substr(s + 1), n) || i != std::floor(i) || n != std::floor(n) || n < 1 ||
+      n > 1e6 || i < 1 || i > n) {
     error = "\"" + spec + "\": expected I/N with whole numbers, 1 <= I <= N";
     return false;
   }

@@ -168,7 +168,8 @@ void LandingRecorder::followBurns() {
   bool firing = g >= 0 && v_.groupLevel(g) > 0;
   if (firing == firing_) return;
   if (firing && sequence_ == 3) event("reentry burn start"), burn_ = Burn::Reentry;
-  if (firing && sequence_ == 4 && sp.alt >= 4000.0) event("correction burn start"), burn_ = Burn::Correction;
+  if (firing && sequence_ == 4 && sp.alt >= 4000.0)
+    event("correction burn start"), burn_ = Burn::Correction;
   if (!firing && burn_ == Burn::Reentry) event("reentry burn end");
   if (!firing && burn_ == Burn::Correction) event("correction burn end");
   if (!firing) burn_ = Burn::None;

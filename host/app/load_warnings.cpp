@@ -39,13 +39,16 @@ std::vector<std::string> loadWarnings(World &w) {
     if (!v) continue;
     if (!v->module) {
       if (std::string keys = moduleKeywords(ship); !keys.empty())
-        warnings.push_back(at(doc->file, ship.line,
-                              "vessel \"" + ship.name + "\": " + v->vesselClass().cfgPath.string() +
-                                  " names no Module, so it flies as a passive vessel from that file's values and "
-                                  "these lines are not read: " + keys));
+        warnings.push_back(
+            at(doc->file, ship.line,
+               "vessel \"" + ship.name + "\": " + v->vesselClass().cfgPath.string() +
+                   " names no Module, so it flies as a passive vessel from that file's values and "
+                   "these lines are not read: " +
+                   keys));
     }
     if (const ClassHooks *h = classHooks(v->className()); h && h->checkLoaded)
-      for (std::string &s : h->checkLoaded(w, *v, ship, doc->file)) warnings.push_back(std::move(s));
+      for (std::string &s : h->checkLoaded(w, *v, ship, doc->file))
+        warnings.push_back(std::move(s));
   }
   return warnings;
 }
@@ -53,7 +56,8 @@ std::vector<std::string> loadWarnings(World &w) {
 std::vector<std::string> meshWarnings(const Diagnostics &d, size_t &reported) {
   std::vector<std::string> warnings;
   for (; reported < d.entries().size(); reported++)
-    if (d.entries()[reported].text.rfind("mesh ", 0) == 0) warnings.push_back(d.entries()[reported].text);
+    if (d.entries()[reported].text.rfind("mesh ", 0) == 0)
+      warnings.push_back(d.entries()[reported].text);
   return warnings;
 }
 

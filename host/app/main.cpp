@@ -22,7 +22,8 @@
 int main(int argc, char **argv) {
   char exe[PATH_MAX] = {};
   ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  std::filesystem::path self = n > 0 ? std::filesystem::path(exe) : std::filesystem::current_path() / "simhost";
+  std::filesystem::path self =
+      n > 0 ? std::filesystem::path(exe) : std::filesystem::current_path() / "simhost";
   sim::RunDefaults d = sim::programDefaults(self, SIMHOST_DATA_RELATIVE, SIMHOST_DATA_DIR);
   d.webDir = SIMHOST_WEB_DIR;
   return sim::simhostMain(argc, argv, d);

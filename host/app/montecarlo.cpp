@@ -24,7 +24,9 @@ unsigned long long mixSeed(unsigned long long seed, int index) {
 }
 
 // Uniform on [lo, hi] from 53 random bits (the same on every standard library).
-double uniform(std::mt19937_64 &g, double lo, double hi) { return lo + (hi - lo) * ((g() >> 11) * 0x1.0p-53); }
+double uniform(std::mt19937_64 &g, double lo, double hi) {
+  return lo + (hi - lo) * (static_cast<double>(g() >> 11) * 0x1.0p-53);
+}
 
 // The value as the command line carries it, and the value parsed back from that text.
 std::string fixed(double v, int decimals, double &parsed) {
@@ -36,12 +38,14 @@ std::string fixed(double v, int decimals, double &parsed) {
 
 }  // namespace
 
-std::string shellQuote(const std::string &a) {
-  if (!a.empty() && a.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.:/+=,") ==
-                        std::string::npos)
-    return a;
+std::string shellQuote(const std::string &word) {
+  if (!word.empty() &&
+      word.find_first_not_of(
+          "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.:/+=,") ==
+          std::string::npos)
+    return word;
   std::string q = "'";
-  for (char c : a) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
 

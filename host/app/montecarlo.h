@@ -48,8 +48,8 @@ struct MonteCarloOptions {
   Interval windSpeed{0, 15};        // [m/s]
   Interval dt{0.01, 0.1};           // [s]
   std::filesystem::path out = "montecarlo.jsonl";
-  bool resume = false;  // keep the records of this set already in `out`
-  int worst = 10;       // worst runs listed
+  bool resume = false;              // keep the records of this set already in `out`
+  int worst = 10;                   // worst runs listed
   std::string program = "simhost";  // the program as invoked, for the replay commands printed
 };
 
@@ -85,8 +85,9 @@ nlohmann::json runRecord(const MonteCarloOptions &o, const RunDraw &d, int statu
                          const std::string &error);
 // The summary table of a set of records (any order), with the worst runs and their commands,
 // printed to run as `program` (the records say "simhost").
-std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
-                         double seconds, int jobs, const std::string &program = "simhost");
+std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
+                         int worst, double seconds, int jobs,
+                         const std::string &program = "simhost");
 // Runs whose outcome is "failed": a non-zero exit status, or no landing report.
 int failedRuns(const std::vector<nlohmann::json> &records);
 bool isLandingVerdict(const std::string &verdict);

@@ -13,7 +13,8 @@ namespace {
 using nlohmann::json;
 
 // Reads every file into byRun; "" or the first problem, naming the file and line.
-std::string gather(const std::vector<std::filesystem::path> &files, std::map<int, json> &byRun, json &set) {
+std::string gather(const std::vector<std::filesystem::path> &files, std::map<int, json> &byRun,
+                   json &set) {
   for (const std::filesystem::path &p : files) {
     std::vector<RecordLine> lines;
     if (std::string problem = readRecordFile(p, lines); !problem.empty()) return problem;
@@ -21,10 +22,12 @@ std::string gather(const std::vector<std::filesystem::path> &files, std::map<int
       std::string where = p.string() + ":" + std::to_string(l.line) + ": ";
       if (set.is_null()) set = l.record["set"];
       if (l.record["set"] != set)
-        return where + "belongs to another set (" + l.record["set"].dump() + ", not " + set.dump() + ")";
+        return where + "belongs to another set (" + l.record["set"].dump() + ", not " + set.dump() +
+               ")";
       int run = l.record["run"].get<int>();
       if (byRun.count(run) && byRun[run] != l.record)
-        return where + "run " + std::to_string(run) + " differs from the same run in an earlier file";
+        return where + "run " + std::to_string(run) +
+               " differs from the same run in an earlier file";
       byRun[run] = std::move(l.record);
     }
   }
@@ -33,7 +36,8 @@ std::string gather(const std::vector<std::filesystem::path> &files, std::map<int
 
 void writeMerged(const std::filesystem::path &file, const std::vector<json> &records) {
   OutputFile out("--out", file);
-  for (const json &r : records) out.write(r.dump(-1, ' ', false, json::error_handler_t::replace) + "\n");
+  for (const json &r : records)
+    out.write(r.dump(-1, ' ', false, json::error_handler_t::replace) + "\n");
   out.commit();
 }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -21,8 +22,6 @@
 #include "app/run.h"
 #include "io/output_file.h"
 #include "world/errors.h"
-
-extern char **environ;
 
 namespace sim {
 namespace {
@@ -42,7 +41,8 @@ std::string lastLine(const std::string &text) {
   size_t e = text.find_last_not_of("\n ");
   if (e == std::string::npos) return {};
   size_t b = text.rfind('\n', e);
-  return text.substr(b == std::string::npos ? 0 : b + 1, e - (b == std::string::npos ? 0 : b + 1) + 1);
+  return text.substr(b == std::string::npos ? 0 : b + 1,
+                     e - (b == std::string::npos ? 0 : b + 1) + 1);
 }
 
 std::string exePath() {
@@ -53,7 +53,8 @@ std::string exePath() {
 
 // A run stopped by an interrupt: its own clean exit after SIGINT or SIGTERM, or killed by one.
 bool interruptedStatus(int wstatus) {
-  if (WIFEXITED(wstatus)) return WEXITSTATUS(wstatus) == 128 + SIGINT || WEXITSTATUS(wstatus) == 128 + SIGTERM;
+  if (WIFEXITED(wstatus))
+    return WEXITSTATUS(wstatus) == 128 + SIGINT || WEXITSTATUS(wstatus) == 128 + SIGTERM;
   return WIFSIGNALED(wstatus) && (WTERMSIG(wstatus) == SIGINT || WTERMSIG(wstatus) == SIGTERM);
 }
 
@@ -73,7 +74,8 @@ pid_t spawnRun(const std::string &exe, const Child &c) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, c.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, c.output.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&fa, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = -1;
   int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ);
@@ -87,7 +89,8 @@ class ScratchDir {
  public:
   ScratchDir() {
     std::string t = (fs::temp_directory_path() / "simhost-montecarlo-XXXXXX").string();
-    if (!::mkdtemp(t.data())) throw RunError("cannot make a folder in " + fs::temp_directory_path().string());
+    if (!::mkdtemp(t.data()))
+      throw RunError("cannot make a folder in " + fs::temp_directory_path().string());
     path_ = t;
   }
   ~ScratchDir() {
@@ -113,12 +116,18 @@ struct SetRun {
   std::set<int> have;
   int toFly = 0, flown = 0, upright = 0, lastTenth = 0;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-  double elapsed() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
+  double elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
 };
 
-json setOf(const MonteCarloOptions &o) { return {{"seed", o.seed}, {"runs", o.runs}, {"scenario", o.scenario}}; }
+json setOf(const MonteCarloOptions &o) {
+  return {{"seed", o.seed}, {"runs", o.runs}, {"scenario", o.scenario}};
+}
 
-std::string recordLine(const json &r) { return r.dump(-1, ' ', false, json::error_handler_t::replace) + "\n"; }
+std::string recordLine(const json &r) {
+  return r.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
 
 // The records of --out that belong to this very set and slice; "" or the problem (file:line).
 std::string resumeRecords(SetRun &s) {
@@ -130,21 +139,24 @@ std::string resumeRecords(SetRun &s) {
     std::string where = s.o.out.string() + ":" + std::to_string(l.line) + ": ";
     int run = l.record["run"].get<int>();
     if (l.record["set"] != setOf(s.o))
-      return where + "a record of another set (" + l.record["set"].dump() + ", not " + setOf(s.o).dump() + ")";
+      return where + "a record of another set (" + l.record["set"].dump() + ", not " +
+             setOf(s.o).dump() + ")";
     if (run < s.first || run > s.last)
-      return where + "run " + std::to_string(run) + " is not in this slice (runs " + std::to_string(s.first) + "-" +
-             std::to_string(s.last) + ")";
+      return where + "run " + std::to_string(run) + " is not in this slice (runs " +
+             std::to_string(s.first) + "-" + std::to_string(s.last) + ")";
     json drawn = runRecord(s.o, drawRun(s.o, s.base, s.scenarioArg, run), 0, json::object(), "");
     if (l.record.value("command", std::string()) != drawn["command"].get<std::string>())
       return where + "run " + std::to_string(run) + " was drawn with other options than this set's";
-    if (!s.have.insert(run).second) return where + "run " + std::to_string(run) + " is recorded twice";
+    if (!s.have.insert(run).second)
+      return where + "run " + std::to_string(run) + " is recorded twice";
     s.records.push_back(std::move(l.record));
   }
   return "";
 }
 
 json collectRun(const MonteCarloOptions &o, const Child &c, int wstatus) {
-  int status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + (WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0);
+  int status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus)
+                                  : 128 + (WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0);
   json report;
   std::string error;
   try {
@@ -166,18 +178,21 @@ void showProgress(SetRun &s, std::ostream &err, bool tty) {
   double eta = t / s.flown * (s.toFly - s.flown);
   int done = static_cast<int>(s.records.size()), total = s.last - s.first + 1;
   if (tty) {
-    err << "\r  montecarlo: " << done << "/" << total << " runs, " << s.upright << " landed upright, "
-        << static_cast<int>(t) << " s, about " << static_cast<int>(eta + 0.5) << " s to go   " << std::flush;
+    err << "\r  montecarlo: " << done << "/" << total << " runs, " << s.upright
+        << " landed upright, " << static_cast<int>(t) << " s, about " << std::lround(eta)
+        << " s to go   " << std::flush;
   } else if (s.flown * 10 / s.toFly > s.lastTenth || s.flown == s.toFly) {
     s.lastTenth = s.flown * 10 / s.toFly;
     err << "  montecarlo: " << done << "/" << total << " runs, " << s.upright << " landed upright, "
-        << static_cast<int>(t) << " s\n" << std::flush;
+        << static_cast<int>(t) << " s\n"
+        << std::flush;
   }
 }
 
 void keep(SetRun &s, json rec, OutputFile &out) {
   out.write(recordLine(rec));
-  if (rec.contains("landing") && rec["landing"].value("verdict", "") == "landed upright") s.upright++;
+  if (rec.contains("landing") && rec["landing"].value("verdict", "") == "landed upright")
+    s.upright++;
   s.have.insert(rec["run"].get<int>());
   s.records.push_back(std::move(rec));
   s.flown++;
@@ -203,9 +218,11 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
   int next = s.first;
   try {
     while (!interruptSignal() && (next <= s.last || !running.empty())) {
-      for (; next <= s.last && static_cast<int>(running.size()) < s.jobs && !interruptSignal(); next++) {
+      for (; next <= s.last && static_cast<int>(running.size()) < s.jobs && !interruptSignal();
+           next++) {
         if (s.have.count(next)) continue;
-        Child c{drawRun(s.o, s.base, s.scenarioArg, next), scratch / ("run-" + std::to_string(next) + ".json"),
+        Child c{drawRun(s.o, s.base, s.scenarioArg, next),
+                scratch / ("run-" + std::to_string(next) + ".json"),
                 scratch / ("run-" + std::to_string(next) + ".txt")};
         running.emplace(spawnRun(s.exe, c), std::move(c));
       }
@@ -246,31 +263,35 @@ int prepare(SetRun &s, const fs::path &dataRoot, const fs::path &modulesDir, std
     return 1;
   }
   shardRange(s.o.runs, s.o.shardIndex, s.o.shardCount, s.first, s.last);
-  s.jobs = s.o.jobs > 0 ? s.o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  s.jobs =
+      s.o.jobs > 0 ? s.o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   s.exe = exePath();
   return -1;
 }
 
 // The summary and the exit status of a set that flew to its end or was interrupted.
-int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostream &out, std::ostream &err) {
+int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostream &out,
+              std::ostream &err) {
   json set = setOf(s.o);
   set["first"] = s.first, set["last"] = s.last;
   out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program);
   int total = s.last - s.first + 1, have = static_cast<int>(s.records.size());
   if (signal && existed && !s.o.resume) {
-    err << "simhost: montecarlo: interrupted; " << s.o.out.string() << " left as it was (the " << s.flown
+    err << "simhost: montecarlo: interrupted; " << s.o.out.string() << " left as it was (the "
+        << s.flown
         << " runs flown now are not kept: give --resume to continue a set in its file)\n";
     return 128 + signal;
   }
   outputs.commitAll();
   out << "records: " << s.o.out.string() << "\n";
   if (signal) {
-    err << "simhost: montecarlo: interrupted: " << have << " of " << total << " runs in " << s.o.out.string()
-        << "; the same command with --resume flies the rest\n";
+    err << "simhost: montecarlo: interrupted: " << have << " of " << total << " runs in "
+        << s.o.out.string() << "; the same command with --resume flies the rest\n";
     return 128 + signal;
   }
   if (int failed = failedRuns(s.records); failed > 0) {
-    err << "simhost: montecarlo: " << failed << " of " << have << " runs failed (no landing report; see their "
+    err << "simhost: montecarlo: " << failed << " of " << have
+        << " runs failed (no landing report; see their "
         << "\"error\" in " << s.o.out.string() << ")\n";
     return 1;
   }
@@ -279,8 +300,8 @@ int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostr
 
 }  // namespace
 
-int runMonteCarlo(const MonteCarloOptions &o, const fs::path &dataRoot, const fs::path &modulesDir, std::ostream &out,
-                  std::ostream &err) {
+int runMonteCarlo(const MonteCarloOptions &o, const fs::path &dataRoot, const fs::path &modulesDir,
+                  std::ostream &out, std::ostream &err) {
   SetRun s(o);
   if (int status = prepare(s, dataRoot, modulesDir, err); status >= 0) return status;
   std::error_code ec;
@@ -290,7 +311,8 @@ int runMonteCarlo(const MonteCarloOptions &o, const fs::path &dataRoot, const fs
   try {
     outputs.addInput(s.scenarioArg, "the base scenario");
     records = outputs.add("--out", o.out);
-    if (std::string problem = o.resume ? resumeRecords(s) : ""; !problem.empty()) throw InputError(problem);
+    if (std::string problem = o.resume ? resumeRecords(s) : ""; !problem.empty())
+      throw InputError(problem);
     for (const json &r : s.records) records->write(recordLine(r));
   } catch (const RunError &e) {
     err << "simhost: " << e.what() << "\n";
@@ -309,7 +331,8 @@ int runMonteCarlo(const MonteCarloOptions &o, const fs::path &dataRoot, const fs
     if (existed && !o.resume) return 1;
     try {  // keep what finished, for --resume
       outputs.commitAll();
-      err << "simhost: montecarlo: " << s.records.size() << " runs written to " << o.out.string() << "\n";
+      err << "simhost: montecarlo: " << s.records.size() << " runs written to " << o.out.string()
+          << "\n";
     } catch (const RunError &) {
     }
     return 1;

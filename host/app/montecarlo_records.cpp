@@ -13,10 +13,18 @@ namespace {
 using nlohmann::json;
 
 // The landing report's numeric fields; the two distances are null when the target was lost.
-constexpr const char *kLandingNumbers[] = {
-    "touchdown_time_s", "touchdown_vertical_speed_mps", "touchdown_horizontal_speed_mps", "rest_time_s",
-    "tilt_at_rest_deg", "main_propellant_kg", "rcs_propellant_kg", "flight_time_s", "peak_dynamic_pressure_pa",
-    "peak_dynamic_pressure_altitude_m", "peak_acceleration_mps2", "peak_acceleration_time_s"};
+constexpr const char *kLandingNumbers[] = {"touchdown_time_s",
+                                           "touchdown_vertical_speed_mps",
+                                           "touchdown_horizontal_speed_mps",
+                                           "rest_time_s",
+                                           "tilt_at_rest_deg",
+                                           "main_propellant_kg",
+                                           "rcs_propellant_kg",
+                                           "flight_time_s",
+                                           "peak_dynamic_pressure_pa",
+                                           "peak_dynamic_pressure_altitude_m",
+                                           "peak_acceleration_mps2",
+                                           "peak_acceleration_time_s"};
 constexpr const char *kLandingDistances[] = {"distance_at_touchdown_m", "distance_at_rest_m"};
 
 bool wholeNotNegative(const json &j) {
@@ -28,25 +36,30 @@ std::string wrongType(const std::string &field, const char *what) {
 }
 
 std::string setProblem(const json &set) {
-  if (!set.contains("seed") || !wholeNotNegative(set["seed"])) return wrongType("set.seed", "a whole number");
+  if (!set.contains("seed") || !wholeNotNegative(set["seed"]))
+    return wrongType("set.seed", "a whole number");
   if (!set.contains("runs") || !set["runs"].is_number_integer() || set["runs"].get<long long>() < 1)
     return wrongType("set.runs", "a whole number of runs");
-  if (!set.contains("scenario") || !set["scenario"].is_string()) return wrongType("set.scenario", "text");
+  if (!set.contains("scenario") || !set["scenario"].is_string())
+    return wrongType("set.scenario", "text");
   return "";
 }
 
 std::string landingProblem(const json &l) {
   if (!l.is_object()) return wrongType("landing", "an object");
-  if (!l.contains("verdict") || !l["verdict"].is_string()) return wrongType("landing.verdict", "text");
+  if (!l.contains("verdict") || !l["verdict"].is_string())
+    return wrongType("landing.verdict", "text");
   if (!isLandingVerdict(l["verdict"].get<std::string>()))
     return "unknown verdict \"" + l["verdict"].get<std::string>() + "\"";
   for (const char *k : kLandingNumbers)
-    if (l.contains(k) && !l[k].is_number()) return wrongType(std::string("landing.") + k, "a number");
+    if (l.contains(k) && !l[k].is_number())
+      return wrongType(std::string("landing.") + k, "a number");
   for (const char *k : kLandingDistances)
     if (l.contains(k) && !l[k].is_number() && !l[k].is_null())
       return wrongType(std::string("landing.") + k, "a number or null");
   if (l.contains("target") && !l["target"].is_string()) return wrongType("landing.target", "text");
-  if (l.contains("target_found") && !l["target_found"].is_boolean()) return wrongType("landing.target_found", "true or false");
+  if (l.contains("target_found") && !l["target_found"].is_boolean())
+    return wrongType("landing.target_found", "true or false");
   return "";
 }
 
@@ -74,7 +87,8 @@ std::string recordProblem(const json &r) {
 
 std::string readRecordFile(const std::filesystem::path &file, std::vector<RecordLine> &records) {
   std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) return file.string() + ": a folder, not a record file";
+  if (std::filesystem::is_directory(file, ec))
+    return file.string() + ": a folder, not a record file";
   std::ifstream in(file);
   if (!in) return file.string() + ": cannot read";
   std::string line;

@@ -69,9 +69,8 @@ double missDistance(const nlohmann::json &r) {
   return numberOr(l, "distance_at_rest_m", numberOr(l, "distance_at_touchdown_m", INFINITY));
 }
 
-
-std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohmann::json &set, double seconds,
-                         int jobs) {
+std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
+                         double seconds, int jobs) {
   std::string s;
   char buf[512];
   std::snprintf(buf, sizeof buf, "montecarlo: %zu runs of \"%s\", seed %llu, runs %d-%d of %d", records.size(),
@@ -132,22 +131,26 @@ std::string worstRun(const nlohmann::json &r, const std::string &program) {
   double miss = missDistance(r);
   if (std::isfinite(miss)) what += ", " + cell(miss, "%.1f") + " m off";
   if (r.contains("landing") && r["landing"].contains("touchdown_horizontal_speed_mps"))
-    what += ", " + cell(numberOr(r["landing"], "touchdown_horizontal_speed_mps", 0), "%.2f") + " m/s across";
+    what += ", " + cell(numberOr(r["landing"], "touchdown_horizontal_speed_mps", 0), "%.2f") +
+            " m/s across";
   if (r.contains("error")) what += ": " + r["error"].get<std::string>();
   char buf[512];
-  std::snprintf(buf, sizeof buf,
-                "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
-                "%.0f kg; wind %.1f m/s from %.0f deg; dt %.4f s\n",
-                r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
-                numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0), numberOr(in, "heading_deg", 0),
-                numberOr(in, "downrange_m", 0) / 1000, numberOr(in, "main_propellant_kg", 0),
-                numberOr(in, "wind_speed_mps", 0), numberOr(in, "wind_from_deg", 0), numberOr(in, "dt_s", 0));
+  std::snprintf(
+      buf, sizeof buf,
+      "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
+      "%.0f kg; wind %.1f m/s from %.0f deg; dt %.4f s\n",
+      r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
+      numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0),
+      numberOr(in, "heading_deg", 0), numberOr(in, "downrange_m", 0) / 1000,
+      numberOr(in, "main_propellant_kg", 0), numberOr(in, "wind_speed_mps", 0),
+      numberOr(in, "wind_from_deg", 0), numberOr(in, "dt_s", 0));
   std::string command = r.value("command", std::string());
   if (command.rfind("simhost ", 0) == 0) command = shellQuote(program) + command.substr(7);
   return buf + ("    " + command + "\n");
 }
 
-std::string worstLines(const std::vector<nlohmann::json> &records, int worst, const std::string &program) {
+std::string worstLines(const std::vector<nlohmann::json> &records, int worst,
+                       const std::string &program) {
   std::vector<const nlohmann::json *> order;
   for (const nlohmann::json &r : records) order.push_back(&r);
   std::stable_sort(order.begin(), order.end(), [](const nlohmann::json *a, const nlohmann::json *b) {
@@ -184,9 +187,10 @@ bool isLandingVerdict(const std::string &verdict) {
   return false;
 }
 
-std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
-                         double seconds, int jobs, const std::string &program) {
-  return outcomeLines(records, set, seconds, jobs) + distributionLines(records) + worstLines(records, worst, program);
+std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
+                         int worst, double seconds, int jobs, const std::string &program) {
+  return outcomeLines(records, set, seconds, jobs) + distributionLines(records) +
+         worstLines(records, worst, program);
 }
 
 }  // namespace sim

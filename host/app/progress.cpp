@@ -15,7 +15,8 @@ constexpr auto kInterval = std::chrono::milliseconds(250);
 std::string progressText(double simTime, double wallSeconds, double altitude, double speed) {
   char buf[160];
   double speedUp = wallSeconds > 0 ? simTime / wallSeconds : 0;
-  std::snprintf(buf, sizeof buf, "  t %.0f s  (x%.0f)  alt %.0f m  speed %.0f m/s", simTime, speedUp, altitude, speed);
+  std::snprintf(buf, sizeof buf, "  t %.0f s  (x%.0f)  alt %.0f m  speed %.0f m/s", simTime,
+                speedUp, altitude, speed);
   return buf;
 }
 

@@ -26,14 +26,16 @@
 
 namespace sim {
 
-RunDefaults programDefaults(const std::filesystem::path &exe, const std::filesystem::path &dataRelative,
+RunDefaults programDefaults(const std::filesystem::path &exe,
+                            const std::filesystem::path &dataRelative,
                             const std::filesystem::path &dataCompiled) {
   RunDefaults d;
   std::filesystem::path dir = exe.parent_path();
   std::error_code ec;
   std::filesystem::path near = (dir / dataRelative).lexically_normal();
   d.dataRoot = std::filesystem::is_directory(near / "Config", ec) ? near : dataCompiled;
-  d.modulesDir = std::filesystem::exists(dir / "Modules", ec) ? dir / "Modules" : dir.parent_path() / "Modules";
+  d.modulesDir = std::filesystem::exists(dir / "Modules", ec) ? dir / "Modules"
+                                                              : dir.parent_path() / "Modules";
   return d;
 }
 
@@ -55,13 +57,14 @@ struct Flight {
   std::filesystem::path file;
   std::string scenarioName;
   OutputSet outputs;
-  OutputFile *save = nullptr, *hud = nullptr, *hudPng = nullptr, *logFile = nullptr, *report = nullptr;
+  OutputFile *save = nullptr, *hud = nullptr, *hudPng = nullptr, *logFile = nullptr,
+             *report = nullptr;
   std::unique_ptr<World> world;
   std::unique_ptr<FlightLog> log;
   std::unique_ptr<ClassReport> classReport;
   std::string classReportKey;
   std::unique_ptr<TrackWriter> track;  // written as it flies (app/replay_cli.h)
-  size_t meshNotes = 0;  // diagnostics entries looked at for mesh warnings
+  size_t meshNotes = 0;                // diagnostics entries looked at for mesh warnings
 };
 
 const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
@@ -94,7 +97,8 @@ void warn(const std::vector<std::string> &warnings, std::ostream &err) {
 // Every output checked and opened before anything is flown (throws OutputError naming the option).
 void openOutputs(const RunOptions &o, Flight &f) {
   f.outputs.addInput(f.file, "the scenario flown");
-  f.save = f.outputs.add("--save", o.save, true);  // continuing a scenario in its own file is a save
+  f.save =
+      f.outputs.add("--save", o.save, true);  // continuing a scenario in its own file is a save
   f.hud = f.outputs.add("--hud", o.hud);
   f.hudPng = f.outputs.add("--hud-png", o.hudPng);
   f.logFile = f.outputs.add("--log", o.log);
@@ -106,11 +110,13 @@ void setUpWorld(const RunOptions &o, World &w) {
   if (o.wind) w.wind = *o.wind;
   if (!o.focus.empty()) {
     Vessel *f = w.findVessel(o.focus);
-    if (!f) throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + w.scenario()->file);
+    if (!f)
+      throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + w.scenario()->file);
     w.setFocus(f);
   }
   if (o.staging.propellant) {
-    if (!w.focus()) throw InputError("--staging-propellant: " + w.scenario()->file + " has no focus vessel");
+    if (!w.focus())
+      throw InputError("--staging-propellant: " + w.scenario()->file + " has no focus vessel");
     applyStagingPropellant(*w.focus(), o.staging);
   }
   for (const KeyEvent &e : o.events) w.queueKey(e);
@@ -138,7 +144,8 @@ void prepare(const RunOptions &o, const RunDefaults &d, Flight &f, std::ostream 
       f.classReportKey = h->reportKey;
     }
   // The track centres on the booster's target when the focus is a booster.
-  f.track = startTrack(w, o, f.scenarioName, dynamic_cast<const LandingRecorder *>(f.classReport.get()));
+  f.track =
+      startTrack(w, o, f.scenarioName, dynamic_cast<const LandingRecorder *>(f.classReport.get()));
   warn(loadWarnings(w), err);
   warn(meshWarnings(w.diagnostics(), f.meshNotes), err);
 }
@@ -165,22 +172,26 @@ const char *fly(Flight &f, const RunOptions &o, std::ostream &out) {
 
 // Writes every output to its temporary file, then replaces the named files (OutputError if any
 // cannot be written: then none is replaced).
-void writeOutputs(Flight &f, const RunOptions &o, const std::string &reason, std::ostream &out, std::ostream &err) {
+void writeOutputs(Flight &f, const RunOptions &o, const std::string &reason, std::ostream &out,
+                  std::ostream &err) {
   World &w = *f.world;
   Vessel *focus = w.focus();
   if (focus && f.hud) writeHudText(drawHud(*focus, o.hudWidth, o.hudHeight), *f.hud);
-  if (focus && f.hudPng) writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, *f.hudPng);
+  if (focus && f.hudPng)
+    writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, *f.hudPng);
   if (!focus) f.outputs.drop(f.hud), f.outputs.drop(f.hudPng);  // nothing drawn: left as they were
   if (f.save && savable(w)) {
     f.save->write(w.scenarioText());
   } else if (f.save) {
-    err << "simhost: --save: " << o.save.string() << " left as it was: the state cannot be saved as a scenario that loads\n";
+    err << "simhost: --save: " << o.save.string()
+        << " left as it was: the state cannot be saved as a scenario that loads\n";
     f.outputs.drop(f.save);
   }
   nlohmann::json report = runReport(w, f.scenarioName, reason);
   if (f.classReport) report[f.classReportKey] = f.classReport->report();
   // Names are text in the scenario's own encoding: bytes that are not UTF-8 are replaced.
-  if (f.report) f.report->write(report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  if (f.report)
+    f.report->write(report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
   if (f.log) f.log->flush();
   f.outputs.commitAll();
   out << summaryText(report);
@@ -192,12 +203,13 @@ void reportRefusedCalls(const Diagnostics &diag, std::ostream &err) {
   err << "simhost: " << diag.refusedCount() << " interface call(s) refused:\n";
   int shown = 0;
   for (const Diagnostics::Entry &e : diag.entries())
-    if (e.text.find("refused") != std::string::npos && shown++ < 5) err << "  " << e.text << " (x" << e.count << ")\n";
+    if (e.text.find("refused") != std::string::npos && shown++ < 5)
+      err << "  " << e.text << " (x" << e.count << ")\n";
 }
 
 // The end of a run that failed in flight: what can be written is, with end_reason "failed".
-int failedRun(Flight &f, const RunOptions &o, const RunDefaults &d, const RunError &e, std::ostream &out,
-              std::ostream &err) {
+int failedRun(Flight &f, const RunOptions &o, const RunDefaults &d, const RunError &e,
+              std::ostream &out, std::ostream &err) {
   err << "simhost: " << e.what() << "\n";
   try {
     writeOutputs(f, o, "failed", out, err);
@@ -235,7 +247,8 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   }
   reportRefusedCalls(f.world->diagnostics(), err);
   if (int signal = interruptSignal()) {
-    err << "simhost: interrupted at t = " << f.world->simTime() << " s; the outputs hold the state there\n";
+    err << "simhost: interrupted at t = " << f.world->simTime()
+        << " s; the outputs hold the state there\n";
     return 128 + signal;
   }
   return 0;
@@ -256,8 +269,11 @@ int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
         cmd.montecarlo.program = program;
         return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
       }
-      case CommandLine::Command::Merge: cmd.merge.program = program; return mergeShards(cmd.merge, std::cout, std::cerr);
-      case CommandLine::Command::List: return listScenarios(cmd.list, defaults, std::cout, std::cerr);
+      case CommandLine::Command::Merge:
+        cmd.merge.program = program;
+        return mergeShards(cmd.merge, std::cout, std::cerr);
+      case CommandLine::Command::List:
+        return listScenarios(cmd.list, defaults, std::cout, std::cerr);
       case CommandLine::Command::Replay: return runReplay(cmd.replay, defaults, std::cout, std::cerr);
       case CommandLine::Command::Run: break;
     }

@@ -27,7 +27,8 @@ struct RunDefaults {
 // The defaults of the program at `exe`: the data root at `dataRelative` from the program's
 // folder when it holds Config/ (the clone moved with its build), else `dataCompiled`; the
 // modules in the program's folder's Modules/ or its parent's.
-RunDefaults programDefaults(const std::filesystem::path &exe, const std::filesystem::path &dataRelative,
+RunDefaults programDefaults(const std::filesystem::path &exe,
+                            const std::filesystem::path &dataRelative,
                             const std::filesystem::path &dataCompiled);
 
 int runSimulation(const RunOptions &o, const RunDefaults &defaults, std::ostream &out, std::ostream &err);

@@ -17,11 +17,15 @@ namespace {
 
 const char *kindOf(const fs::file_status &st) {
   switch (st.type()) {
-    case fs::file_type::directory: return "a folder";
+    case fs::file_type::directory:
+      return "a folder";
     case fs::file_type::character:
-    case fs::file_type::block: return "a device";
-    case fs::file_type::fifo: return "a pipe";
-    default: return "not a regular file";
+    case fs::file_type::block:
+      return "a device";
+    case fs::file_type::fifo:
+      return "a pipe";
+    default:
+      return "not a regular file";
   }
 }
 
@@ -37,7 +41,8 @@ std::vector<fs::path> caseMatches(const std::string &scenario, const fs::path &f
   std::error_code ec;
   for (const fs::directory_entry &e : fs::directory_iterator(folder, ec)) {
     std::string name = e.path().filename().string();
-    if (e.is_regular_file(ec) && (equalsNoCase(name, scenario) || equalsNoCase(name, scenario + ".scn")))
+    if (e.is_regular_file(ec) &&
+        (equalsNoCase(name, scenario) || equalsNoCase(name, scenario + ".scn")))
       found.push_back(e.path());
   }
   std::sort(found.begin(), found.end());
@@ -49,7 +54,8 @@ std::string wrapped(const std::string &text, const std::string &indent, size_t w
   std::istringstream words(text);
   std::string out, line, word;
   while (words >> word) {
-    if (!line.empty() && indent.size() + line.size() + 1 + word.size() > width) out += indent + line + "\n", line.clear();
+    if (!line.empty() && indent.size() + line.size() + 1 + word.size() > width)
+      out += indent + line + "\n", line.clear();
     line += (line.empty() ? "" : " ") + word;
   }
   return line.empty() ? out : out + indent + line + "\n";
@@ -61,7 +67,8 @@ std::vector<std::string> scenarioNames(const fs::path &root) {
   std::vector<std::string> names;
   std::error_code ec;
   for (const fs::directory_entry &e : fs::directory_iterator(root / "Scenarios", ec))
-    if (e.path().extension() == ".scn" && e.is_regular_file(ec)) names.push_back(e.path().stem().string());
+    if (e.path().extension() == ".scn" && e.is_regular_file(ec))
+      names.push_back(e.path().stem().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -79,13 +86,15 @@ fs::path resolveScenario(const std::string &scenario, const fs::path &root) {
   if (matches.size() > 1) {
     std::vector<std::string> names;
     for (const fs::path &m : matches) names.push_back(m.filename().string());
-    throw InputError(what + "matches " + joined(names) + " in " + folder.string() + "; give the name as written");
+    throw InputError(what + "matches " + joined(names) + " in " + folder.string() +
+                     "; give the name as written");
   }
   if (fs::file_status st = fs::status(p, ec); fs::exists(st))
     throw InputError(what + "is " + kindOf(st) + ", not a scenario file");
   std::vector<std::string> bundled = scenarioNames(root);
-  throw InputError(what + "no such file, and no scenario of that name in " + folder.string() +
-                   (bundled.empty() ? std::string(" (it holds none)") : " (it holds " + joined(bundled) + ")"));
+  throw InputError(
+      what + "no such file, and no scenario of that name in " + folder.string() +
+      (bundled.empty() ? std::string(" (it holds none)") : " (it holds " + joined(bundled) + ")"));
 }
 
 std::string scenarioSummary(const fs::path &file) {
@@ -98,7 +107,8 @@ std::string scenarioSummary(const fs::path &file) {
   return trim(end == std::string::npos ? text : text.substr(0, end + 1));
 }
 
-int listScenarios(const ListOptions &o, const RunDefaults &d, std::ostream &out, std::ostream &err) {
+int listScenarios(const ListOptions &o, const RunDefaults &d, std::ostream &out,
+                  std::ostream &err) {
   fs::path root = o.root.empty() ? d.dataRoot : o.root;
   std::vector<std::string> names = scenarioNames(root);
   if (names.empty()) {

@@ -16,7 +16,8 @@ struct RunDefaults;
 
 // The scenario file SCENARIO names; throws InputError saying why none is (a folder or device
 // given, no such name: with the bundled names listed, several names matching in another case).
-std::filesystem::path resolveScenario(const std::string &scenario, const std::filesystem::path &root);
+std::filesystem::path resolveScenario(const std::string &scenario,
+                                      const std::filesystem::path &root);
 // The names of root/Scenarios/*.scn, without ".scn", sorted.
 std::vector<std::string> scenarioNames(const std::filesystem::path &root);
 // The first sentence of the scenario's description ("" if it has none).

@@ -65,7 +65,8 @@ void FlightLog::flush() {
 
 void FlightLog::header(const Vessel &v) {
   std::string h =
-      "time_s,alt_m,lng_deg,lat_deg,gs_east_mps,gs_up_mps,gs_north_mps,pitch_deg,bank_deg,heading_deg,aoa_deg,"
+      "time_s,alt_m,lng_deg,lat_deg,gs_east_mps,gs_up_mps,gs_north_mps,pitch_deg,bank_deg,heading_"
+      "deg,aoa_deg,"
       "slip_deg,rate_pitch_dps,rate_yaw_dps,rate_bank_dps,mass_kg";
   for (size_t i = 0; i < v.def.tanks.size(); i++) h += ",prop" + std::to_string(i) + "_kg";
   h += ",main_level,att_pitch_level,att_yaw_level,att_bank_level,dynp_pa,mach,landed\n";
@@ -95,14 +96,16 @@ void FlightLog::row(const World &w, Vessel &v) {
   };
   VECTOR3 w_deg = (v.landed() ? _V(0, 0, 0) : v.st.omega) * DEG;
   RowText row;
-  row.put("%.3f,%.3f,%.7f,%.7f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.5f,%.5f,%.5f,%.3f", w.simTime(), s.alt,
-          s.lng * DEG, s.lat * DEG, s.groundVel_H.x, s.groundVel_H.y, s.groundVel_H.z, s.pitch * DEG, s.bank * DEG,
-          std::fmod(s.yaw * DEG + 360.0, 360.0), s.aoa * DEG, s.slip * DEG, w_deg.x, w_deg.y, w_deg.z, v.mass());
+  row.put("%.3f,%.3f,%.7f,%.7f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.5f,%.5f,%.5f,%.3f",
+          w.simTime(), s.alt, s.lng * DEG, s.lat * DEG, s.groundVel_H.x, s.groundVel_H.y,
+          s.groundVel_H.z, s.pitch * DEG, s.bank * DEG, std::fmod(s.yaw * DEG + 360.0, 360.0),
+          s.aoa * DEG, s.slip * DEG, w_deg.x, w_deg.y, w_deg.z, v.mass());
   for (double m : v.st.tankMass) row.put(",%.3f", m);
   row.put(",%.4f,%.4f,%.4f,%.4f,%.3f,%.4f,%d\n", level(THGROUP_MAIN),
           level(THGROUP_ATT_PITCHUP) - level(THGROUP_ATT_PITCHDOWN),
           level(THGROUP_ATT_YAWLEFT) - level(THGROUP_ATT_YAWRIGHT),
-          level(THGROUP_ATT_BANKRIGHT) - level(THGROUP_ATT_BANKLEFT), s.dynPressure, s.mach, v.landed() ? 1 : 0);
+          level(THGROUP_ATT_BANKRIGHT) - level(THGROUP_ATT_BANKLEFT), s.dynPressure, s.mach,
+          v.landed() ? 1 : 0);
   append(row.data(), row.size());
 }
 

@@ -49,7 +49,8 @@ void writeHudPng(const std::vector<HudText> &hud, int W, int H, OutputFile &out)
   cairo_surface_destroy(surface);
   if (!sink.error.empty()) throw OutputError(sink.error);
   if (status != CAIRO_STATUS_SUCCESS)
-    throw OutputError(out.path().string() + ": cannot draw the picture: " + cairo_status_to_string(status));
+    throw OutputError(out.path().string() +
+                      ": cannot draw the picture: " + cairo_status_to_string(status));
 }
 
 void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::filesystem::path &file) {

@@ -16,12 +16,18 @@ constexpr int kMaxLinks = 40;  // as the kernel's own limit on a path's symbolic
 
 const char *kindOf(fs::file_type t) {
   switch (t) {
-    case fs::file_type::directory: return "a folder";
-    case fs::file_type::character: return "a character device";
-    case fs::file_type::block: return "a block device";
-    case fs::file_type::fifo: return "a pipe";
-    case fs::file_type::socket: return "a socket";
-    default: return "not a regular file";
+    case fs::file_type::directory:
+      return "a folder";
+    case fs::file_type::character:
+      return "a character device";
+    case fs::file_type::block:
+      return "a block device";
+    case fs::file_type::fifo:
+      return "a pipe";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
   }
 }
 
@@ -57,7 +63,8 @@ bool sameFile(const fs::path &a, const fs::path &b) {
   return fs::exists(ra, ec) && fs::exists(rb, ec) && fs::equivalent(ra, rb, ec);
 }
 
-OutputFile::OutputFile(std::string label, const fs::path &target) : label_(std::move(label)), given_(target) {
+OutputFile::OutputFile(std::string label, const fs::path &target)
+    : label_(std::move(label)), given_(target) {
   try {
     target_ = resolveOutputTarget(target);
   } catch (const OutputError &e) {
@@ -70,15 +77,19 @@ OutputFile::OutputFile(std::string label, const fs::path &target) : label_(std::
   mode_t mode = newFileMode();
   if (fs::exists(st)) {
     if (st.type() != fs::file_type::regular)
-      fail(std::string("cannot write: it exists and is ") + kindOf(st.type()) + " (only a regular file is replaced)", 0);
+      fail(std::string("cannot write: it exists and is ") + kindOf(st.type()) +
+               " (only a regular file is replaced)",
+           0);
     mode = static_cast<mode_t>(st.permissions()) & 07777;
   }
-  std::string hidden = ".";  // built by appending: GCC 12 at -O3 warns (-Wrestrict) on "." + a temporary
+  std::string hidden =
+      ".";  // built by appending: GCC 12 at -O3 warns (-Wrestrict) on "." + a temporary
   hidden += target_.filename().string();
   hidden += ".XXXXXX";
   std::string pattern = (target_.parent_path() / hidden).string();
   fd_ = ::mkstemp(pattern.data());
-  if (fd_ < 0) fail("cannot write: no file can be made in " + target_.parent_path().string(), errno);
+  if (fd_ < 0)
+    fail("cannot write: no file can be made in " + target_.parent_path().string(), errno);
   temporary_ = pattern;
   (void)::fchmod(fd_, mode);
 }
@@ -131,10 +142,12 @@ void OutputSet::checkNew(const std::string &label, const fs::path &path, bool ma
     if (sameFile(path, o->path()))
       throw OutputError(label + ": " + path.string() + " is also the file of " + o->label());
   for (const Input &r : reserved_)
-    if (sameFile(path, r.path)) throw OutputError(label + ": " + path.string() + " is also the file of " + r.label);
+    if (sameFile(path, r.path))
+      throw OutputError(label + ": " + path.string() + " is also the file of " + r.label);
   if (!mayBeInput)
     for (const Input &i : inputs_)
-      if (sameFile(path, i.path)) throw OutputError(label + ": " + path.string() + " is " + i.label);
+      if (sameFile(path, i.path))
+        throw OutputError(label + ": " + path.string() + " is " + i.label);
 }
 
 OutputFile *OutputSet::add(const std::string &label, const fs::path &path, bool mayBeInput) {
@@ -150,8 +163,8 @@ void OutputSet::reserve(const std::string &label, const fs::path &path) {
   std::error_code ec;
   fs::file_status st = fs::status(resolveOutputTarget(path), ec);
   if (fs::exists(st) && st.type() != fs::file_type::regular)
-    throw OutputError(label + ": " + path.string() + ": cannot write: it exists and is " + kindOf(st.type()) +
-                      " (only a regular file is replaced)");
+    throw OutputError(label + ": " + path.string() + ": cannot write: it exists and is " +
+                      kindOf(st.type()) + " (only a regular file is replaced)");
   reserved_.push_back({path, label});
 }
 

@@ -48,8 +48,8 @@ class OutputFile {
   void commit();  // closes and renames the temporary onto the target
 
   const std::string &label() const { return label_; }
-  const std::filesystem::path &path() const { return given_; }      // as given
-  const std::filesystem::path &target() const { return target_; }   // as resolved
+  const std::filesystem::path &path() const { return given_; }     // as given
+  const std::filesystem::path &target() const { return target_; }  // as resolved
   const std::filesystem::path &temporary() const { return temporary_; }
   bool committed() const { return committed_; }
 
@@ -68,7 +68,8 @@ class OutputSet {
   void addInput(const std::filesystem::path &path, std::string label);
   // Opens an output (null for an empty path); refuses one that is an earlier output or an input
   // (unless `mayBeInput`). Throws OutputError naming both.
-  OutputFile *add(const std::string &label, const std::filesystem::path &path, bool mayBeInput = false);
+  OutputFile *add(const std::string &label, const std::filesystem::path &path,
+                  bool mayBeInput = false);
   // Closes every output, then renames each onto its target. Throws OutputError on the first
   // failure; the outputs not yet renamed stay as they were.
   void commitAll();

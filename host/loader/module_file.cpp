@@ -12,7 +12,8 @@ namespace sim {
 namespace {
 
 constexpr unsigned char kOwnClass = sizeof(void *) == 8 ? ELFCLASS64 : ELFCLASS32;
-constexpr unsigned char kOwnData = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
+constexpr unsigned char kOwnData =
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
 
 // Whether [offset, offset + length) lies within a file of `fileSize` bytes (without overflow).
 bool fits(unsigned long long offset, unsigned long long length, unsigned long long fileSize) {
@@ -41,14 +42,16 @@ std::string moduleFileProblem(const std::filesystem::path &file) {
     return "an ELF file of another word size or byte order";
   if (eh.e_type != ET_DYN) return "an ELF file, but not a shared library";
   if (eh.e_phentsize != sizeof(ElfW(Phdr)) || !within(eh.e_phoff, eh.e_phnum, eh.e_phentsize, size))
-    return "truncated or damaged: its program headers lie beyond its " + std::to_string(size) + " bytes";
+    return "truncated or damaged: its program headers lie beyond its " + std::to_string(size) +
+           " bytes";
   if (eh.e_shoff != 0 && !within(eh.e_shoff, eh.e_shnum, eh.e_shentsize, size))
     return "truncated: its section headers lie beyond its " + std::to_string(size) + " bytes";
   std::vector<ElfW(Phdr)> ph(eh.e_phnum);
   in.seekg(static_cast<std::streamoff>(eh.e_phoff));
-  if (!in.read(reinterpret_cast<char *>(ph.data()), static_cast<std::streamsize>(ph.size() * sizeof(ElfW(Phdr)))))
+  if (!in.read(reinterpret_cast<char *>(ph.data()),
+               static_cast<std::streamsize>(ph.size() * sizeof(ElfW(Phdr)))))
     return "cannot read its program headers";
-  for (const ElfW(Phdr) &p : ph)
+  for (const ElfW(Phdr) & p : ph)
     if ((p.p_type == PT_LOAD || p.p_type == PT_DYNAMIC) && !fits(p.p_offset, p.p_filesz, size))
       return "truncated: a segment lies beyond its " + std::to_string(size) + " bytes";
   return "";

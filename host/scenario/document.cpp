@@ -161,7 +161,11 @@ ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::str
         i++;
       }
     }
-    if (!closed) throw InputError(at(fileName, s.line, "BEGIN_" + name + " without " + end));
+    if (!closed) {
+      std::string what = "BEGIN_" + name;
+      what += " without " + end;
+      throw InputError(at(fileName, s.line, what));
+    }
     if (name == "ENVIRONMENT") readEnvironment(d, s);
     if (name == "FOCUS") readFocus(d, s);
     d.sections.push_back(std::move(s));
@@ -170,8 +174,9 @@ ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::str
   for (const ScenarioSection &s : d.sections) environment = environment || s.name == "ENVIRONMENT";
   // Plain text, an empty file or random bytes read as header lines only: not a scenario.
   if (d.ships.empty() && !environment)
-    throw InputError(fileName + ": not a scenario: no vessel (BEGIN_SHIPS ... END_SHIPS) and no "
-                                "BEGIN_ENVIRONMENT section");
+    throw InputError(fileName +
+                     ": not a scenario: no vessel (BEGIN_SHIPS ... END_SHIPS) and no "
+                     "BEGIN_ENVIRONMENT section");
   return d;
 }
 

@@ -10,10 +10,10 @@
 #include <cstdio>
 
 #include "io/output_file.h"
+#include "physics/attachments.h"
 #include "scenario/document.h"
 #include "scenario/status_lines.h"
 #include "scenario/streams.h"
-#include "physics/attachments.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
 #include "world/text.h"

@@ -39,14 +39,15 @@ const ScenarioReader *readerOf(const VESSELSTATUS2 *vs) {
 
 // What the hand-written forms can mean: a flight above a body's surface, within its sphere of
 // influence and below the speed of light.
-constexpr double kMaxAltitude = 1e9;      // [m]
+constexpr double kMaxAltitude = 1e9;       // [m]
 constexpr double kMaxSpeed = 299792458.0;  // [m/s]
 
 // The standard keywords, in the parser's order.
 constexpr const char *kStandardKeywords[] = {
-    "STATUS",   "BASE", "POS",  "HEADING", "PRPLEVEL", "FUEL",    "THLEVEL", "ENGINE_MAIN", "ENGINE_HOVR",
-    "DOCKINFO", "RPOS", "RVEL", "AROT",    "VROT",     "ALT",     "ELEMENTS", "IDS",        "NAVFREQ",
-    "XPDR",     "RCSMODE", "AFCMODE", "ATTACHED", "FLIGHTDATA", "GSPEED"};
+    "STATUS",  "BASE",        "POS",         "HEADING",  "PRPLEVEL",   "FUEL",
+    "THLEVEL", "ENGINE_MAIN", "ENGINE_HOVR", "DOCKINFO", "RPOS",       "RVEL",
+    "AROT",    "VROT",        "ALT",         "ELEMENTS", "IDS",        "NAVFREQ",
+    "XPDR",    "RCSMODE",     "AFCMODE",     "ATTACHED", "FLIGHTDATA", "GSPEED"};
 
 std::string formatValue(double x) {
   char buf[32];
@@ -366,14 +367,17 @@ const char *standardKeyword(const char *line) {
 
 void checkPlacement(const std::string &file, const ShipBlock &ship, const VesselSpawn &spawn) {
   if (!spawn.vs.rbody && !spawn.ext.attached)
-    throw InputError(at(file, ship.line, "vessel \"" + ship.name + "\" has no STATUS line (nowhere to place it)"));
+    throw InputError(at(file, ship.line,
+                        "vessel \"" + ship.name + "\" has no STATUS line (nowhere to place it)"));
   if (spawn.ext.flying && spawn.ext.hasAlt && spawn.ext.alt < 0) {
     int line = ship.line;
     for (const SourceLine &l : ship.lines) {
       const char *rest;
       if (startsWithNoCase(trimScenarioLine(l.text).c_str(), "ALT", rest)) line = l.number;
     }
-    throw InputError(at(file, line, "ALT " + formatValue(spawn.ext.alt) + ": below the surface for a flying vessel"));
+    throw InputError(
+        at(file, line,
+           "ALT " + formatValue(spawn.ext.alt) + ": below the surface for a flying vessel"));
   }
 }
 

@@ -102,7 +102,8 @@ Parsed parse(std::vector<std::string> args) {
 }
 
 TEST(CommandLine, HelpDocumentsEveryOption) {
-  for (auto args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"run", "--help"}}) {
+  for (const auto &args :
+       {std::vector<std::string>{"--help"}, std::vector<std::string>{"run", "--help"}}) {
     Parsed p = parse(args);
     EXPECT_EQ(p.status, 0);
     EXPECT_EQ(p.err, "");
@@ -232,9 +233,10 @@ TEST(CommandLine, NumbersMustBeFiniteAndWithinTheirRange) {
                              {{"montecarlo", "--seed", "-1"}, "--seed"},
                              {{"montecarlo", "--seed", "99999999999999999999999"}, "--seed"},
                              {{"montecarlo", "--seed", ""}, "--seed"}};
-  for (const char *staging : {"--staging-alt", "--staging-speed", "--staging-angle", "--staging-heading",
-                              "--staging-downrange", "--staging-propellant"})
-    for (const char *value : {"nan", "inf", "-1e300"}) cases.push_back({{"run", staging, value}, staging});
+  for (const char *staging : {"--staging-alt", "--staging-speed", "--staging-angle",
+                              "--staging-heading", "--staging-downrange", "--staging-propellant"})
+    for (const char *value : {"nan", "inf", "-1e300"})
+      cases.push_back({{"run", staging, value}, staging});
   for (const Case &c : cases) {
     ParsedAll p = parseAll(c.args);
     EXPECT_EQ(p.result.exitCode, 2) << c.args[1] << " " << c.args.back();
@@ -254,8 +256,8 @@ TEST(CommandLine, SeedsSpanZeroToTheLargest64BitNumber) {
     EXPECT_TRUE(sim::parseSeed(text, seed, error)) << text << ": " << error;
     EXPECT_EQ(seed, value) << text;
   }
-  for (const char *bad : {"-1", "-0", "18446744073709551616", "99999999999999999999999", "1.5", "1e3", "0x10", "+3",
-                          "seven", ""})
+  for (const char *bad : {"-1", "-0", "18446744073709551616", "99999999999999999999999", "1.5",
+                          "1e3", "0x10", "+3", "seven", ""})
     EXPECT_FALSE(sim::parseSeed(bad, seed, error)) << bad;
   ParsedAll p = parseAll({"montecarlo", "--seed", "18446744073709551615", "--resume"});
   ASSERT_TRUE(p.result.proceed()) << p.result.err;
@@ -268,16 +270,18 @@ TEST(CommandLine, EventsTheRunEndsBeforeAreWarnedAbout) {
   for (auto [t, delivered] : std::vector<std::pair<double, bool>>{
            {0, true}, {9.98, true}, {9.97, true}, {9.99, false}, {10, false}, {20, false}})
     EXPECT_EQ(sim::deliveredBefore(t, 0.02, 10), delivered) << t;
-  ParsedAll p = parseAll({"run", "--until", "10", "--key", "20:J", "--key", "9.98:K", "--code", "10:2301",
-                          "--key", "9.99:shift+B"});
+  ParsedAll p = parseAll({"run", "--until", "10", "--key", "20:J", "--key", "9.98:K", "--code",
+                          "10:2301", "--key", "9.99:shift+B"});
   ASSERT_TRUE(p.result.proceed()) << p.result.err;
   EXPECT_EQ(p.cmd.run.events.size(), 4u);
   for (const char *late : {"--key 20:J", "--code 10:2301", "--key 9.99:shift+B"})
-    EXPECT_NE(p.result.err.find(std::string("warning: ") + late + ": the run ends before it (--until 10 s)"),
+    EXPECT_NE(p.result.err.find(std::string("warning: ") + late +
+                                ": the run ends before it (--until 10 s)"),
               std::string::npos)
         << p.result.err;
   EXPECT_EQ(p.result.err.find("9.98:K"), std::string::npos) << p.result.err;
-  EXPECT_EQ(parseAll({"run", "--key", "2000:J"}).result.err, "");  // no --until: the run may get there
+  EXPECT_EQ(parseAll({"run", "--key", "2000:J"}).result.err,
+            "");  // no --until: the run may get there
 }
 
 TEST(CommandLine, VersionListAndUnknownSubcommands) {
@@ -292,7 +296,8 @@ TEST(CommandLine, VersionListAndUnknownSubcommands) {
   for (const char *unknown : {"fly", "Run", "lists"}) {
     ParsedAll p = parseAll({unknown, "--dt", "0.1"});
     EXPECT_EQ(p.result.exitCode, 2);
-    EXPECT_NE(p.result.err.find(std::string("unknown subcommand \"") + unknown + "\""), std::string::npos)
+    EXPECT_NE(p.result.err.find(std::string("unknown subcommand \"") + unknown + "\""),
+              std::string::npos)
         << p.result.err;
   }
   ParsedAll help = parseAll({"--help"});

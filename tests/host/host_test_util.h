@@ -44,7 +44,8 @@ class FileSizeLimit {
 // The names in a folder, sorted.
 inline std::vector<std::string> folderEntries(const std::filesystem::path &dir) {
   std::vector<std::string> names;
-  for (const auto &e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  for (const auto &e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

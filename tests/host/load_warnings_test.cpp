@@ -22,8 +22,10 @@ std::vector<std::string> warningsFor(TempDataRoot &root, const std::string &text
 }
 
 std::string booster(const std::string &target) {
-  return hosttest::scenarioWithShips("B:larkon\n  STATUS Flying Earth\n  POS -80.6 28.6\n  ALT 5000\n  HEADING 0\n"
-                                     "  GSPEED 0 0\n  APST 0 0 1 0 2\n  LPRM " + target + "\nEND\n");
+  return hosttest::scenarioWithShips(
+      "B:larkon\n  STATUS Flying Earth\n  POS -80.6 28.6\n  ALT 5000\n  HEADING 0\n"
+      "  GSPEED 0 0\n  APST 0 0 1 0 2\n  LPRM " +
+      target + "\nEND\n");
 }
 
 TEST(LoadWarnings, AScenarioThatFliesAsWrittenHasNone) {
@@ -31,14 +33,17 @@ TEST(LoadWarnings, AScenarioThatFliesAsWrittenHasNone) {
   EXPECT_TRUE(warningsFor(root, booster("Kestrel+Point")).empty());
   EXPECT_TRUE(warningsFor(root, booster("NULL")).empty());
   hosttest::addTestClasses(root);
-  EXPECT_TRUE(warningsFor(root, hosttest::scenarioWithShips("D:dock\n" + hosttest::orbitLines() + "END\n")).empty());
+  EXPECT_TRUE(
+      warningsFor(root, hosttest::scenarioWithShips("D:dock\n" + hosttest::orbitLines() + "END\n"))
+          .empty());
 }
 
 TEST(LoadWarnings, ABoosterTargetThatNamesNothingIsNamedWithItsLine) {
   TempDataRoot root;
   std::vector<std::string> w = warningsFor(root, booster("Nowhere+Point"));
   ASSERT_EQ(w.size(), 1u);
-  EXPECT_NE(w[0].find("w.scn:14: vessel \"B\": its target \"Nowhere Point\" (LPRM) names no vessel and no base of "
+  EXPECT_NE(w[0].find("w.scn:14: vessel \"B\": its target \"Nowhere Point\" (LPRM) names no vessel "
+                      "and no base of "
                       "Earth"),
             std::string::npos)
       << w[0];
@@ -53,7 +58,8 @@ TEST(LoadWarnings, AClassWithoutAModuleNamesTheLinesNoOneReads) {
   std::vector<std::string> w = warningsFor(root, booster("Kestrel+Point"));
   ASSERT_EQ(w.size(), 1u);
   EXPECT_NE(w[0].find("w.scn:7: vessel \"B\": " + root.file("Config/Vessels/larkon.cfg").string() +
-                      " names no Module, so it flies as a passive vessel from that file's values and these lines "
+                      " names no Module, so it flies as a passive vessel from that file's values "
+                      "and these lines "
                       "are not read: APST, LPRM"),
             std::string::npos)
       << w[0];
@@ -62,9 +68,11 @@ TEST(LoadWarnings, AClassWithoutAModuleNamesTheLinesNoOneReads) {
 TEST(LoadWarnings, AMeshThatCannotBeReadIsReported) {
   TempDataRoot root;
   root.addClass("boxed", "ClassName = boxed\nMass = 10\nMeshName = Nowhere/box\n");
-  std::vector<std::string> w = warningsFor(root, hosttest::scenarioWithShips("X:boxed\n" + hosttest::orbitLines() + "END\n"));
+  std::vector<std::string> w = warningsFor(
+      root, hosttest::scenarioWithShips("X:boxed\n" + hosttest::orbitLines() + "END\n"));
   ASSERT_EQ(w.size(), 1u);
-  EXPECT_NE(w[0].find("mesh Nowhere/box: file " + root.file("Meshes/Nowhere/box.msh").string() + " not found"),
+  EXPECT_NE(w[0].find("mesh Nowhere/box: file " + root.file("Meshes/Nowhere/box.msh").string() +
+                      " not found"),
             std::string::npos)
       << w[0];
 }

@@ -46,7 +46,8 @@ TEST_F(ModuleFiles, TruncatedAndForeignFilesAreRefusedWithAReason) {
                                          {size / 2, "beyond its"},
                                          {size - 1, "section headers lie beyond"}}) {
     std::string problem = sim::moduleFileProblem(truncated("cut", c.size));
-    EXPECT_NE(problem.find(c.reason), std::string::npos) << c.size << " bytes: \"" << problem << "\"";
+    EXPECT_NE(problem.find(c.reason), std::string::npos)
+        << c.size << " bytes: \"" << problem << "\"";
   }
   EXPECT_EQ(sim::moduleFileProblem(original), "");
   std::ofstream(dir / "text.so") << std::string(200, 'x');
@@ -54,7 +55,8 @@ TEST_F(ModuleFiles, TruncatedAndForeignFilesAreRefusedWithAReason) {
   EXPECT_EQ(sim::moduleFileProblem(dir), "not a regular file");
   // The real module with one header byte changed: its word size, its type.
   for (auto [offset, value, reason] : std::vector<std::tuple<long, char, const char *>>{
-           {4, 1, "an ELF file of another word size or byte order"}, {16, 1, "an ELF file, but not a shared library"}}) {
+           {4, 1, "an ELF file of another word size or byte order"},
+           {16, 1, "an ELF file, but not a shared library"}}) {
     fs::path p = truncated("changed", fs::file_size(original));
     std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(offset);
@@ -74,7 +76,8 @@ TEST_F(ModuleFiles, LoadingATruncatedModuleIsAnInputErrorNamingIt) {
     w.createVessel("B", "larkon", testsupport::landed(*w.findBody("Earth"), 0, 0, 0));
     ADD_FAILURE() << "a truncated module was loaded";
   } catch (const sim::InputError &e) {
-    EXPECT_NE(std::string(e.what()).find("module larkon: cannot load " + (dir / "larkon.so").string() + ": truncated"),
+    EXPECT_NE(std::string(e.what()).find("module larkon: cannot load " +
+                                         (dir / "larkon.so").string() + ": truncated"),
               std::string::npos)
         << e.what();
   }

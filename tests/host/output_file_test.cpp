@@ -65,7 +65,8 @@ TEST_F(OutputFiles, TargetsThatCannotBeWrittenAreRefusedNamingTheOptionAndTheFil
     EXPECT_NE(e.find("--log: " + c.target.string() + ": "), std::string::npos) << e;
     EXPECT_NE(e.find(c.why), std::string::npos) << c.target << ": " << e;
   }
-  EXPECT_EQ(hosttest::folderEntries(dir), (std::vector<std::string>{"loop1", "loop2", "old.txt", "plain", "sub"}));
+  EXPECT_EQ(hosttest::folderEntries(dir),
+            (std::vector<std::string>{"loop1", "loop2", "old.txt", "plain", "sub"}));
 }
 
 TEST_F(OutputFiles, ATargetIsReplacedOnlyOnCommitFromATemporaryOfItsOwnBesideIt) {
@@ -81,7 +82,8 @@ TEST_F(OutputFiles, ATargetIsReplacedOnlyOnCommitFromATemporaryOfItsOwnBesideIt)
   b.commit();
   EXPECT_EQ(readFile(dir / "old.txt"), "second\n");
   EXPECT_EQ(readFile(dir / "old.txt.tmp"), "the user's own\n");
-  EXPECT_EQ(hosttest::folderEntries(dir), (std::vector<std::string>{"old.txt", "old.txt.tmp", "sub"}));
+  EXPECT_EQ(hosttest::folderEntries(dir),
+            (std::vector<std::string>{"old.txt", "old.txt.tmp", "sub"}));
 }
 
 TEST_F(OutputFiles, ALinkIsWrittenThroughAndTheTargetKeepsItsPermissions) {
@@ -115,7 +117,8 @@ TEST_F(OutputFiles, AFailedWriteNamesTheFileAndLeavesTheTargetAndNoTemporary) {
       e = err.what();
     }
   }
-  EXPECT_NE(e.find("--report: " + (dir / "old.txt").string() + ": cannot write: File too large"), std::string::npos)
+  EXPECT_NE(e.find("--report: " + (dir / "old.txt").string() + ": cannot write: File too large"),
+            std::string::npos)
       << e;
   EXPECT_EQ(readFile(dir / "old.txt"), "old\n");
   EXPECT_EQ(hosttest::folderEntries(dir), (std::vector<std::string>{"old.txt", "sub"}));
@@ -124,7 +127,8 @@ TEST_F(OutputFiles, AFailedWriteNamesTheFileAndLeavesTheTargetAndNoTemporary) {
 TEST_F(OutputFiles, ASetRefusesOneFileTwiceAndItsInputs) {
   fs::create_symlink("old.txt", dir / "alias.txt");
   fs::create_hard_link(dir / "old.txt", dir / "hard.txt");
-  for (const fs::path &again : {dir / "old.txt", dir / "alias.txt", dir / "sub" / ".." / "old.txt", dir / "hard.txt"}) {
+  for (const fs::path &again :
+       {dir / "old.txt", dir / "alias.txt", dir / "sub" / ".." / "old.txt", dir / "hard.txt"}) {
     OutputSet set;
     set.add("--log", dir / "old.txt");
     EXPECT_THROW(set.add("--hud", again), OutputError) << again;
@@ -135,7 +139,8 @@ TEST_F(OutputFiles, ASetRefusesOneFileTwiceAndItsInputs) {
     set.add("--log", dir / "alias.txt");
     ADD_FAILURE() << "an output onto the input was taken";
   } catch (const OutputError &e) {
-    EXPECT_NE(std::string(e.what()).find("--log: " + (dir / "alias.txt").string() + " is the scenario flown"),
+    EXPECT_NE(std::string(e.what()).find("--log: " + (dir / "alias.txt").string() +
+                                         " is the scenario flown"),
               std::string::npos)
         << e.what();
   }
@@ -168,7 +173,8 @@ TEST_F(OutputFiles, ASetReplacesNothingUnlessEveryOutputIsWritten) {
 // The log reaches its file in whole rows only: a run cut short leaves no partial row.
 TEST_F(OutputFiles, TheFlightLogWritesWholeRowsOnly) {
   auto w = testsupport::makeWorld(0.02);
-  Vessel &v = w->createVessel("Crate", "cargo_crate", testsupport::landed(*w->findBody("Earth"), 10, 20, 0));
+  Vessel &v = w->createVessel("Crate", "cargo_crate",
+                              testsupport::landed(*w->findBody("Earth"), 10, 20, 0));
   OutputFile out("--log", dir / "log.csv");
   sim::FlightLog log(out, 0.02);
   for (int i = 0; i < 3000; i++) {

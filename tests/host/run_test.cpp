@@ -35,10 +35,12 @@ TEST(ProgramDefaults, TheDataIsFoundFromTheProgramsPlaceElseAtItsConfiguredPath)
   struct Case {
     fs::path exe, relative, data, modules;
   };
-  for (const Case &c : std::vector<Case>{
-           {top / "clone/build/bin/simhost", "../../data", top / "clone/data", top / "clone/build/Modules"},
-           {top / "clone/build/bin/simhost", "../data", "/configured/data", top / "clone/build/Modules"},
-           {top / "installed/bin/simhost", "../../data", "/configured/data", top / "installed/bin/Modules"}}) {
+  for (const Case &c : std::vector<Case>{{top / "clone/build/bin/simhost", "../../data",
+                                          top / "clone/data", top / "clone/build/Modules"},
+                                         {top / "clone/build/bin/simhost", "../data",
+                                          "/configured/data", top / "clone/build/Modules"},
+                                         {top / "installed/bin/simhost", "../../data",
+                                          "/configured/data", top / "installed/bin/Modules"}}) {
     sim::RunDefaults d = sim::programDefaults(c.exe, c.relative, "/configured/data");
     EXPECT_EQ(d.dataRoot, c.data) << c.exe << " " << c.relative;
     EXPECT_EQ(d.modulesDir, c.modules) << c.exe;
@@ -47,7 +49,8 @@ TEST(ProgramDefaults, TheDataIsFoundFromTheProgramsPlaceElseAtItsConfiguredPath)
 }
 
 TEST(Progress, TheLineShowsTimeSpeedUpAltitudeAndSpeed) {
-  EXPECT_EQ(sim::progressText(120.4, 2.0, 15012.3, 1199.6), "  t 120 s  (x60)  alt 15012 m  speed 1200 m/s");
+  EXPECT_EQ(sim::progressText(120.4, 2.0, 15012.3, 1199.6),
+            "  t 120 s  (x60)  alt 15012 m  speed 1200 m/s");
   EXPECT_EQ(sim::progressText(0, 0, 0, 0), "  t 0 s  (x0)  alt 0 m  speed 0 m/s");
   std::ostringstream out;
   {
@@ -63,7 +66,8 @@ class RunInProcess : public ::testing::Test {
     defaults.dataRoot = testsupport::dataRoot(), defaults.modulesDir = testsupport::modulesDir();
     dir = root.path() / "out";
     fs::create_directories(dir);
-    for (const char *f : {"save.scn", "report.json", "log.csv"}) std::ofstream(dir / f) << "old " << f << "\n";
+    for (const char *f : {"save.scn", "report.json", "log.csv"})
+      std::ofstream(dir / f) << "old " << f << "\n";
   }
   void expectOld() {
     for (const char *f : {"save.scn", "report.json", "log.csv"})
@@ -85,10 +89,12 @@ TEST_F(RunInProcess, AnOutputThatCannotBeWrittenIsRefusedBeforeTheFlight) {
   sim::RunOptions o = withOutputs();
   o.hud = dir / "missing" / "hud.txt";
   EXPECT_EQ(run(o), 2);
-  EXPECT_NE(err.str().find("--hud: " + o.hud.string() + ": cannot write"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("--hud: " + o.hud.string() + ": cannot write"), std::string::npos)
+      << err.str();
   EXPECT_EQ(out.str(), "") << "it flew";
   expectOld();
-  EXPECT_EQ(hosttest::folderEntries(dir), (std::vector<std::string>{"log.csv", "report.json", "save.scn"}));
+  EXPECT_EQ(hosttest::folderEntries(dir),
+            (std::vector<std::string>{"log.csv", "report.json", "save.scn"}));
 }
 
 TEST_F(RunInProcess, AWriteThatFailsLeavesEveryOutputAsItWas) {
@@ -99,11 +105,13 @@ TEST_F(RunInProcess, AWriteThatFailsLeavesEveryOutputAsItWas) {
     status = run(o);
   }
   EXPECT_EQ(status, 1);
-  EXPECT_NE(err.str().find("--log: " + o.log.string() + ": cannot write: File too large; every output left as it was"),
+  EXPECT_NE(err.str().find("--log: " + o.log.string() +
+                           ": cannot write: File too large; every output left as it was"),
             std::string::npos)
       << err.str();
   expectOld();
-  EXPECT_EQ(hosttest::folderEntries(dir), (std::vector<std::string>{"log.csv", "report.json", "save.scn"}));
+  EXPECT_EQ(hosttest::folderEntries(dir),
+            (std::vector<std::string>{"log.csv", "report.json", "save.scn"}));
 }
 
 TEST_F(RunInProcess, AnInterruptedRunStopsCleanlyWithItsOutputsOfThatMoment) {
@@ -128,7 +136,8 @@ TEST_F(RunInProcess, AnInterruptedRunStopsCleanlyWithItsOutputsOfThatMoment) {
 // Names are text in the scenario's own encoding: the report replaces what is not UTF-8.
 TEST_F(RunInProcess, NamesThatAreNotUtf8AreWrittenWithTheirBytesReplaced) {
   std::string text = readFile(testsupport::dataRoot() / "Scenarios" / "Booster recovery.scn");
-  for (size_t p; (p = text.find("Larkon-1")) != std::string::npos;) text.replace(p, 8, "Larkon-\xff\xfe");
+  for (size_t p; (p = text.find("Larkon-1")) != std::string::npos;)
+    text.replace(p, 8, "Larkon-\xff\xfe");
   sim::RunOptions o = withOutputs();
   o.scenario = root.writeScenario("Recovery \xe9t\xe9", text).string();
   o.until = 2;

@@ -120,11 +120,15 @@ TEST_F(ScenarioErrors, FilesThatHoldNoScenarioAreRefused) {
   std::string bytes;
   unsigned x = 12345;
   for (int i = 0; i < 4000; i++) bytes += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
-  for (const std::string &text : {std::string(), std::string("just some words\nand more of them\n"), bytes,
-                                  std::string("BEGIN_SHIPS\nEND_SHIPS\n"), std::string("BEGIN_DESC\nx\nEND_DESC\n")})
-    EXPECT_NE(error(text).find("bad.scn: not a scenario: no vessel"), std::string::npos) << text.substr(0, 40);
+  for (const std::string &text :
+       {std::string(), std::string("just some words\nand more of them\n"), bytes,
+        std::string("BEGIN_SHIPS\nEND_SHIPS\n"), std::string("BEGIN_DESC\nx\nEND_DESC\n")})
+    EXPECT_NE(error(text).find("bad.scn: not a scenario: no vessel"), std::string::npos)
+        << text.substr(0, 40);
   auto w = makeWorld(0.1, root.path());
-  EXPECT_EQ(hosttest::loadError(*w, root, "empty", "BEGIN_ENVIRONMENT\n  System Sol\nEND_ENVIRONMENT\n"), "");
+  EXPECT_EQ(
+      hosttest::loadError(*w, root, "empty", "BEGIN_ENVIRONMENT\n  System Sol\nEND_ENVIRONMENT\n"),
+      "");
 }
 
 TEST_F(ScenarioErrors, ValuesTheLinesCannotMeanAreRefused) {
@@ -145,11 +149,14 @@ TEST_F(ScenarioErrors, ValuesTheLinesCannotMeanAreRefused) {
     return hosttest::scenarioWithShips("C:drop_capsule\n  STATUS Flying Earth\n  POS 1 2\n" + alt +
                                        "  HEADING 0\n  GSPEED 100 0\nEND\n");
   };
-  EXPECT_TRUE(namesFileLine(error(flying("  ALT -1e6\n")), 10, "ALT -1e+06: below the surface for a flying vessel"));
-  EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips("Crate:cargo_crate\n  POS 1 2\nEND\n")), 7,
-                            "vessel \"Crate\" has no STATUS line"));
+  EXPECT_TRUE(namesFileLine(error(flying("  ALT -1e6\n")), 10,
+                            "ALT -1e+06: below the surface for a flying vessel"));
+  EXPECT_TRUE(
+      namesFileLine(error(hosttest::scenarioWithShips("Crate:cargo_crate\n  POS 1 2\nEND\n")), 7,
+                    "vessel \"Crate\" has no STATUS line"));
   auto w = makeWorld(0.1, root.path());
-  EXPECT_EQ(hosttest::loadError(*w, root, "good", flying("  ALT 0\n")), "");  // on the surface is no error
+  EXPECT_EQ(hosttest::loadError(*w, root, "good", flying("  ALT 0\n")),
+            "");  // on the surface is no error
 }
 
 TEST(ScenarioSave, ReplacesTheFileWithoutTruncatingIt) {
@@ -208,10 +215,10 @@ TEST_F(ScenarioErrors, StatesTooLargeToMeasureAreRefused) {
   // (a VROT too large is capped at the host's rate limit instead: DefaultParser.AngularRatesBeyondTheCapAreCapped)
   EXPECT_TRUE(namesFileLine(lineError("  STATUS Landed Earth\n  POS 1 2\n  ALT -1e308\n  AROT 0 0 0"), 7, "too large"));
   // (a ground speed that large is beyond the speed of light, refused on its own line)
-  EXPECT_TRUE(
-      namesFileLine(error(hosttest::scenarioWithShips("C:drop_capsule\n  STATUS Flying Earth\n  POS 1 2\n  ALT 100\n"
-                                                      "  GSPEED 1e300 0\nEND\n")),
-                    11, "GSPEED: speed 1e+300 out of range"));
+  EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips(
+                                "C:drop_capsule\n  STATUS Flying Earth\n  POS 1 2\n  ALT 100\n"
+                                "  GSPEED 1e300 0\nEND\n")),
+                            11, "GSPEED: speed 1e+300 out of range"));
 }
 
 // True if every module the scenario's classes name has been built (others are being written

@@ -170,7 +170,8 @@ TEST_F(DefaultParser, AngularRatesBeyondTheCapAreCapped) {
 // A speed whose square is finite (1.2e270) loads but soon cannot be measured: the step that leaves such a state ends the run with its own error, so every scenario
 // saved before it loads again and none after it is taken for a good one.
 TEST_F(DefaultParser, AFlightTooLargeToMeasureEndsAtTheStepThatMakesIt) {
-  Vessel &v = load("fast", "drop_capsule", "  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n  RVEL 0 -1.09e135 0\n");
+  Vessel &v = load("fast", "drop_capsule",
+                   "  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n  RVEL 0 -1.09e135 0\n");
   EXPECT_GT(v.sp.groundspeed, 1e134);
   int steps = 0;
   bool ended = false;
@@ -191,10 +192,11 @@ TEST_F(DefaultParser, AFlightTooLargeToMeasureEndsAtTheStepThatMakesIt) {
 
 // The keywords the default parser reads, for telling a module's lines from the simulator's.
 TEST(StandardLines, KeywordsAreKnownAsTheParserMatchesThem) {
-  for (const char *line : {"STATUS Landed Earth", "rpos 1 2 3", "PRPLEVEL 0:1", "ALT 5", "Gspeed 1 2", "ATTACHED 0:0,X",
-                           "XPDR 4", "FLIGHTDATA", "POSITION 1"})
+  for (const char *line : {"STATUS Landed Earth", "rpos 1 2 3", "PRPLEVEL 0:1", "ALT 5",
+                           "Gspeed 1 2", "ATTACHED 0:0,X", "XPDR 4", "FLIGHTDATA", "POSITION 1"})
     EXPECT_NE(sim::standardKeyword(line), nullptr) << line;
-  for (const char *line : {"LEGS 0 0 0 0", "APST 0 0 0 0 0", "LPRM NULL", "SOLP 1", "NPLS 2", "ZZZ"})
+  for (const char *line :
+       {"LEGS 0 0 0 0", "APST 0 0 0 0 0", "LPRM NULL", "SOLP 1", "NPLS 2", "ZZZ"})
     EXPECT_EQ(sim::standardKeyword(line), nullptr) << line;
   EXPECT_STREQ(sim::standardKeyword("POSITION 1"), "POS");  // matched as a prefix, as it is read
 }

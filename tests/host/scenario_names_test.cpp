@@ -30,14 +30,15 @@ TEST(ScenarioNames, NamesMatchExactlyOrInAnyCaseWhenOnlyOneFileDoes) {
   fs::path upper = root.writeScenario("TWIN", "BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\n");
   fs::path lower = root.writeScenario("twin", "BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\n");
   for (auto [name, file] : std::vector<std::pair<std::string, fs::path>>{{"Quiet pad", a},
-                                                                          {"Quiet pad.scn", a},
-                                                                          {"quiet PAD", a},
-                                                                          {"QUIET PAD.SCN", a},
-                                                                          {"TWIN", upper},
-                                                                          {"twin.scn", lower},
-                                                                          {a.string(), a}})
+                                                                         {"Quiet pad.scn", a},
+                                                                         {"quiet PAD", a},
+                                                                         {"QUIET PAD.SCN", a},
+                                                                         {"TWIN", upper},
+                                                                         {"twin.scn", lower},
+                                                                         {a.string(), a}})
     EXPECT_EQ(sim::resolveScenario(name, root.path()), file) << name;
-  EXPECT_NE(refusal("Twin", root.path()).find("matches \"TWIN.scn\", \"twin.scn\""), std::string::npos)
+  EXPECT_NE(refusal("Twin", root.path()).find("matches \"TWIN.scn\", \"twin.scn\""),
+            std::string::npos)
       << refusal("Twin", root.path());
 }
 
@@ -48,32 +49,39 @@ TEST(ScenarioNames, RefusalsSayWhyAndListTheBundledScenarios) {
   for (auto [scenario, why] : std::vector<std::pair<std::string, std::string>>{
            {root.path().string(), "is a folder, not a scenario file"},
            {"/dev/zero", "is a device, not a scenario file"},
-           {"Gamma", "no such file, and no scenario of that name in " + (root.path() / "Scenarios").string() +
+           {"Gamma", "no such file, and no scenario of that name in " +
+                         (root.path() / "Scenarios").string() +
                          " (it holds \"Alpha\", \"Beta\")"}}) {
     std::string e = refusal(scenario, root.path());
-    EXPECT_NE(e.find("scenario \"" + scenario + "\": " + why), std::string::npos) << e;
+    std::string expected = "scenario \"" + scenario;
+    expected += "\": " + why;
+    EXPECT_NE(e.find(expected), std::string::npos) << e;
   }
 }
 
 TEST(ScenarioNames, TheListShowsEveryBundledScenarioWithItsFirstSentence) {
   TempDataRoot root;
-  root.writeScenario("One", "BEGIN_DESC\nFirst sentence over\n two lines. Second sentence.\nEND_DESC\n"
-                            "BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\n");
+  root.writeScenario("One",
+                     "BEGIN_DESC\nFirst sentence over\n two lines. Second sentence.\nEND_DESC\n"
+                     "BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\n");
   root.writeScenario("Two", "BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\n");
   root.writeScenario("Broken", "BEGIN_DESC\nno end\n");
   std::ostringstream out, err;
   EXPECT_EQ(sim::listScenarios({root.path()}, {}, out, err), 0) << err.str();
-  EXPECT_EQ(out.str().substr(0, out.str().find("One")), "Broken\n    (cannot be read: " +
-                                                            (root.path() / "Scenarios" / "Broken.scn").string() +
-                                                            ":1: BEGIN_DESC without END_DESC)\n");
-  EXPECT_NE(out.str().find("One\n    First sentence over two lines.\nTwo\n"), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().substr(0, out.str().find("One")),
+            "Broken\n    (cannot be read: " + (root.path() / "Scenarios" / "Broken.scn").string() +
+                ":1: BEGIN_DESC without END_DESC)\n");
+  EXPECT_NE(out.str().find("One\n    First sentence over two lines.\nTwo\n"), std::string::npos)
+      << out.str();
 
   std::ostringstream bundled, none;
   ASSERT_EQ(sim::listScenarios({testsupport::dataRoot()}, {}, bundled, none), 0);
   for (const std::string &name : sim::scenarioNames(testsupport::dataRoot()))
-    EXPECT_NE(bundled.str().find(name + (name == sim::kDefaultScenario ? " (the default)\n    " : "\n    ")),
+    EXPECT_NE(bundled.str().find(
+                  name + (name == sim::kDefaultScenario ? " (the default)\n    " : "\n    ")),
               std::string::npos)
-        << name << " has no description in\n" << bundled.str();
+        << name << " has no description in\n"
+        << bundled.str();
   EXPECT_EQ(sim::listScenarios({root.path() / "nowhere"}, {}, bundled, none), 2);
 }
 

@@ -15,7 +15,8 @@ using namespace testsupport;
 // Files in dir whose names start with a dot (temporaries of outputs).
 int hosttestEntries(const std::filesystem::path &dir) {
   int n = 0;
-  for (const auto &e : std::filesystem::directory_iterator(dir)) n += e.path().filename().string()[0] == '.';
+  for (const auto &e : std::filesystem::directory_iterator(dir))
+    n += e.path().filename().string()[0] == '.';
   return n;
 }
 
@@ -31,7 +32,7 @@ std::map<int, nlohmann::json> records(const std::filesystem::path &file) {
 
 TEST(MonteCarloRuns, ShardsMergeIntoTheWholeSetAndACommandReplaysItsRun) {
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   const std::vector<std::string> set = {"montecarlo", "--runs", "5", "--seed", "11", "--jobs", "2"};
   auto with = [&](std::vector<std::string> extra) {
     std::vector<std::string> a = set;
@@ -68,7 +69,7 @@ TEST(MonteCarloRuns, ShardsMergeIntoTheWholeSetAndACommandReplaysItsRun) {
 
 TEST(MonteCarloRuns, BadOptionsAndABaseThatCannotBeDispersedExitTwo) {
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"montecarlo", "--shard", "3/2"}, "--shard"},
            {{"montecarlo", "--dt", "0.1:0.01"}, "--dt"},
@@ -99,7 +100,7 @@ TEST(MonteCarloRuns, SeededSetLandsUprightAtLeastAsOftenAsMeasured) {
   const double bar = 0.41;  // 82 of 200
 #endif
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   Outcome r = simhost(dir, {"montecarlo", "--runs", std::to_string(runs), "--seed", "2026", "--out", "set.jsonl",
                             "--worst", "3"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -127,10 +128,12 @@ std::vector<std::string> lines(const std::filesystem::path &file) {
 // finished, while two more fly (some 0.7 s each here).
 TEST(MonteCarloRuns, AnInterruptedSetKeepsItsRecordsAndResumes) {
   TempDataRoot root;
-  std::filesystem::path dir = root.path(), tmp = dir / "tmp";
+  const std::filesystem::path &dir = root.path();
+  std::filesystem::path tmp = dir / "tmp";
   std::filesystem::create_directories(tmp);
-  const std::vector<std::string> set = {"montecarlo", "--runs", "6", "--seed", "5", "--jobs", "2", "--dt",
-                                        "0.004:0.004", "--out", "set.jsonl", "--worst", "0"};
+  const std::vector<std::string> set = {"montecarlo", "--runs",  "6",    "--seed",      "5",
+                                        "--jobs",     "2",       "--dt", "0.004:0.004", "--out",
+                                        "set.jsonl",  "--worst", "0"};
   Outcome stopped = simhostStopped(dir, set, 60, SIGTERM, tmp.string(), "2/6 runs");
   EXPECT_EQ(stopped.status, 143) << stopped.err;
   EXPECT_NE(stopped.out.find("montecarlo: "), std::string::npos) << "no summary of what finished";
@@ -160,18 +163,20 @@ TEST(MonteCarloRuns, AnInterruptedSetKeepsItsRecordsAndResumes) {
   other[4] = "6";
   Outcome refused = simhost(dir, other);
   EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find("--resume: set.jsonl:1: a record of another set"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--resume: set.jsonl:1: a record of another set"), std::string::npos)
+      << refused.err;
   EXPECT_EQ(lines(dir / "set.jsonl"), all);
 }
 
 // A new set over a finished one replaces it only once it is whole: interrupted, the old stays.
 TEST(MonteCarloRuns, AnInterruptedSetLeavesAnExistingRecordFileAsItWas) {
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   std::ofstream(dir / "set.jsonl") << "{\"finished\": \"set\"}\n";
-  Outcome r = simhostStopped(dir, {"montecarlo", "--runs", "4", "--jobs", "2", "--dt", "0.004:0.004", "--out",
-                                   "set.jsonl"},
-                             60, SIGINT, "", "1/4 runs");
+  Outcome r = simhostStopped(
+      dir,
+      {"montecarlo", "--runs", "4", "--jobs", "2", "--dt", "0.004:0.004", "--out", "set.jsonl"}, 60,
+      SIGINT, "", "1/4 runs");
   EXPECT_EQ(r.status, 130) << r.err;
   EXPECT_EQ(readFile(dir / "set.jsonl"), "{\"finished\": \"set\"}\n");
   EXPECT_EQ(hosttestEntries(dir), 0) << "a temporary record file left beside it";
@@ -182,14 +187,17 @@ TEST(MonteCarloRuns, AnInterruptedSetLeavesAnExistingRecordFileAsItWas) {
 TEST(MonteCarloRuns, ASetWhoseRunsFailExitsOne) {
   TempDataRoot root;
   std::string text = readFile(dataRoot() / "Scenarios" / "Booster recovery.scn");
-  text.insert(text.find("END_SHIPS"),
-              "Rock:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n  RVEL 0 -1.09e135 0\nEND\n");
+  text.insert(
+      text.find("END_SHIPS"),
+      "Rock:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n  RVEL 0 -1.09e135 0\nEND\n");
   std::filesystem::path scn = root.writeScenario("doomed", text);
-  Outcome r = simhost(root.path(), {"montecarlo", scn.string(), "--runs", "3", "--out", "set.jsonl"});
+  Outcome r =
+      simhost(root.path(), {"montecarlo", scn.string(), "--runs", "3", "--out", "set.jsonl"});
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("montecarlo: 3 of 3 runs failed"), std::string::npos) << r.err;
   EXPECT_NE(r.out.find("failed                    3  100.0 %"), std::string::npos) << r.out;
-  for (auto &[k, rec] : records(root.path() / "set.jsonl")) EXPECT_EQ(rec["exit_status"], 1) << rec.dump();
+  for (auto &[k, rec] : records(root.path() / "set.jsonl"))
+    EXPECT_EQ(rec["exit_status"], 1) << rec.dump();
 }
 
 }  // namespace

@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-extern "C" char **environ;
-
 namespace testsupport {
 
 inline std::string readFile(const std::filesystem::path &p) {
@@ -41,7 +39,8 @@ struct Outcome {
 // standard output and standard error.
 inline Outcome simhost(const std::filesystem::path &dir, const std::vector<std::string> &args,
                        const std::string &prefix = "") {
-  std::string cmd = "cd " + quoted(dir.string()) + " && " + prefix + " " + quoted(ARVEX_TEST_SIMHOST);
+  std::string cmd =
+      "cd " + quoted(dir.string()) + " && " + prefix + " " + quoted(ARVEX_TEST_SIMHOST);
   for (const std::string &a : args) cmd += " " + quoted(a);
   cmd += " >stdout.txt 2>stderr.txt";
   Outcome r;
@@ -55,9 +54,9 @@ inline Outcome simhost(const std::filesystem::path &dir, const std::vector<std::
 // simhost ARGS started in dir with TMPDIR set (if given), sent `signal` once its standard error
 // holds `waitFor` (if given) or after `seconds` of wall time, unless it ended before, and waited
 // for: its exit status, standard output and error.
-inline Outcome simhostStopped(const std::filesystem::path &dir, const std::vector<std::string> &args,
-                              double seconds, int signal, const std::string &tmpdir = "",
-                              const std::string &waitFor = "") {
+inline Outcome simhostStopped(const std::filesystem::path &dir,
+                              const std::vector<std::string> &args, double seconds, int signal,
+                              const std::string &tmpdir = "", const std::string &waitFor = "") {
   std::vector<std::string> words = {ARVEX_TEST_SIMHOST};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char *> argv;
@@ -74,8 +73,10 @@ inline Outcome simhostStopped(const std::filesystem::path &dir, const std::vecto
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&fa, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   posix_spawn_file_actions_addchdir_np(&fa, dir.c_str());
   pid_t pid = -1;
   int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data());

@@ -136,7 +136,8 @@ TEST_F(Simhost, AShortPassiveRunWritesWhatItIsAskedFor) {
   r = simhost(dir, {"run", root.file("Scenarios/Crate.scn").string(), "--until", "1", "--save",
                     root.file("no_such_dir/s.scn").string()});
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("--save: " + root.file("no_such_dir/s.scn").string() + ": cannot write"), std::string::npos)
+  EXPECT_NE(r.err.find("--save: " + root.file("no_such_dir/s.scn").string() + ": cannot write"),
+            std::string::npos)
       << r.err;
 }
 
@@ -144,8 +145,9 @@ TEST_F(Simhost, AShortPassiveRunWritesWhatItIsAskedFor) {
 // file --save names (here the scenario it started from) with a scenario that would not load.
 TEST_F(Simhost, AFailedRunLeavesTheSavedScenarioAsItWas) {
   std::filesystem::path dir = root.path();
-  const std::string text = "BEGIN_SHIPS\nCrate:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n"
-                           "  RVEL 0 -1.09e135 0\nEND\nEND_SHIPS\n";
+  const std::string text =
+      "BEGIN_SHIPS\nCrate:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n"
+      "  RVEL 0 -1.09e135 0\nEND\nEND_SHIPS\n";
   root.writeScenario("fast", text);
   std::filesystem::path scn = root.file("Scenarios/fast.scn");
   Outcome r = simhost(dir, {"run", scn.string(), "--until", "1", "--save", scn.string(), "--report", "r.json"});
@@ -226,15 +228,22 @@ TEST_F(Simhost, OutputsAreCheckedBeforeTheFlightAndNeverHalfReplaced) {
     std::string message;
   };
   for (const Case &c : std::vector<Case>{
-           {{"--report", "/dev/full"}, "--report: /dev/full: cannot write: it exists and is a character device"},
-           {{"--save", "/dev/null"}, "--save: /dev/null: cannot write: it exists and is a character device"},
+           {{"--report", "/dev/full"},
+            "--report: /dev/full: cannot write: it exists and is a character device"},
+           {{"--save", "/dev/null"},
+            "--save: /dev/null: cannot write: it exists and is a character device"},
            {{"--log", crate}, "--log: " + crate + " is the scenario flown"},
-           {{"--log", "x.csv", "--report", "./x.csv"}, "--report: ./x.csv is also the file of --log"},
-           {{"--save", "old.scn", "--hud", "link.scn", "--report", "real.scn"}, "is also the file of --hud"},
-           {{"--save", "old.scn", "--report", "/proc/r.json"}, "--report: /proc/r.json: cannot write"},
+           {{"--log", "x.csv", "--report", "./x.csv"},
+            "--report: ./x.csv is also the file of --log"},
+           {{"--save", "old.scn", "--hud", "link.scn", "--report", "real.scn"},
+            "is also the file of --hud"},
+           {{"--save", "old.scn", "--report", "/proc/r.json"},
+            "--report: /proc/r.json: cannot write"},
            {{"--save", "old.scn", "--hud-png", "no/h.png"}, "--hud-png: no/h.png: cannot write"},
-           {{"--log", "t.jsonl", "--track", "t.jsonl"}, "--track: t.jsonl is also the file of --log"},
-           {{"--track", "/dev/null"}, "--track: /dev/null: cannot write: it exists and is a character device"}}) {
+           {{"--log", "t.jsonl", "--track", "t.jsonl"},
+            "--track: t.jsonl is also the file of --log"},
+           {{"--track", "/dev/null"},
+            "--track: /dev/null: cannot write: it exists and is a character device"}}) {
     std::ofstream(dir / "old.scn") << "old\n";
     std::vector<std::string> args = {"run", crate, "--until", "1"};
     args.insert(args.end(), c.outputs.begin(), c.outputs.end());
@@ -258,15 +267,19 @@ TEST_F(Simhost, InputThatIsNoScenarioOrNoModuleIsRefused) {
   std::ofstream(dir / "text.scn") << "Dear user,\nthis is a letter, not a scenario.\n";
   std::filesystem::create_directories(dir / "mods");
   std::filesystem::copy_file(modulesDir() / "larkon.so", dir / "mods" / "larkon.so");
-  std::filesystem::resize_file(dir / "mods" / "larkon.so", std::filesystem::file_size(modulesDir() / "larkon.so") / 2);
+  std::filesystem::resize_file(dir / "mods" / "larkon.so",
+                               std::filesystem::file_size(modulesDir() / "larkon.so") / 2);
   for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"run", "empty.scn"}, "empty.scn: not a scenario: no vessel"},
            {{"run", "text.scn"}, "text.scn: not a scenario"},
-           {{"run", dir.string()}, "scenario \"" + dir.string() + "\": is a folder, not a scenario file"},
+           {{"run", dir.string()},
+            "scenario \"" + dir.string() + "\": is a folder, not a scenario file"},
            {{"run", "/dev/zero"}, "scenario \"/dev/zero\": is a device"},
-           {{"run", "Recovery"}, "(it holds \"Booster on the pad\", \"Booster recovery\", \"Demo\""},
+           {{"run", "Recovery"},
+            "(it holds \"Booster on the pad\", \"Booster recovery\", \"Demo\""},
            {{"run", "--modules", "mods"}, "module larkon: cannot load mods/larkon.so: truncated"},
-           {{"montecarlo", "--modules", "mods", "--runs", "2"}, "module larkon: cannot load mods/larkon.so: truncated"}}) {
+           {{"montecarlo", "--modules", "mods", "--runs", "2"},
+            "module larkon: cannot load mods/larkon.so: truncated"}}) {
     Outcome r = simhost(dir, args);
     EXPECT_EQ(r.status, 2) << message << ": " << r.err;
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
@@ -283,8 +296,9 @@ TEST_F(Simhost, VersionListAndUnknownSubcommands) {
   EXPECT_EQ(version.out.rfind("simhost ", 0), 0u) << version.out;
   Outcome list = simhost(dir, {"list"});
   EXPECT_EQ(list.status, 0) << list.err;
-  for (const char *line : {"Booster on the pad\n    The first stage standing on its legs",
-                           "Booster recovery (the default)\n    The first stage just after separation", "Demo\n"})
+  for (const char *line :
+       {"Booster on the pad\n    The first stage standing on its legs",
+        "Booster recovery (the default)\n    The first stage just after separation", "Demo\n"})
     EXPECT_NE(list.out.find(line), std::string::npos) << line << " not in\n" << list.out;
   Outcome unknown = simhost(dir, {"fly", "Demo"});
   EXPECT_EQ(unknown.status, 2);
@@ -301,19 +315,24 @@ TEST_F(Simhost, WarningsNameWhatWillNotFlyAsWritten) {
   Outcome r = simhost(dir, {"run", root.writeScenario("lost", lost).string(), "--until", "1"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("simhost: warning: "), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("its target \"Nowhere\" (LPRM) names no vessel and no base of Earth"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("its target \"Nowhere\" (LPRM) names no vessel and no base of Earth"),
+            std::string::npos)
+      << r.err;
 
   root.addClass("larkon", "");
-  r = simhost(dir, {"run", root.writeScenario("recovery", recovery).string(), "--root", root.path().string(),
-                    "--until", "1"});
+  r = simhost(dir, {"run", root.writeScenario("recovery", recovery).string(), "--root",
+                    root.path().string(), "--until", "1"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("larkon.cfg names no Module, so it flies as a passive vessel"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("larkon.cfg names no Module, so it flies as a passive vessel"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST_F(Simhost, AnInterruptedRunEndsItsLogAtAWholeRow) {
   std::filesystem::path dir = root.path();
-  Outcome r = simhostStopped(dir, {"run", "Satellite deploy", "--until", "1e7", "--log", "log.csv", "--log-every",
-                                   "1", "--report", "r.json"},
+  Outcome r = simhostStopped(dir,
+                             {"run", "Satellite deploy", "--until", "1e7", "--log", "log.csv",
+                              "--log-every", "1", "--report", "r.json"},
                              1.5, SIGINT);
   EXPECT_EQ(r.status, 130) << r.err;
   EXPECT_NE(r.err.find("simhost: interrupted at t = "), std::string::npos) << r.err;
@@ -324,15 +343,17 @@ TEST_F(Simhost, AnInterruptedRunEndsItsLogAtAWholeRow) {
   std::string header, row;
   std::getline(rows, header);
   long columns = std::count(header.begin(), header.end(), ',');
-  while (std::getline(rows, row)) ASSERT_EQ(std::count(row.begin(), row.end(), ','), columns) << row;
+  while (std::getline(rows, row))
+    ASSERT_EQ(std::count(row.begin(), row.end(), ','), columns) << row;
   EXPECT_EQ(nlohmann::json::parse(readFile(dir / "r.json"))["end_reason"], "interrupted");
 }
 
 TEST_F(Simhost, ALongRunOnATerminalShowsItsProgress) {
   std::filesystem::path dir = root.path();
-  std::string command = testsupport::quoted(ARVEX_TEST_SIMHOST) + " run 'Satellite deploy' --until 600000 --dt 1";
-  std::string cmd = "cd " + testsupport::quoted(dir.string()) + " && script -qec " + testsupport::quoted(command) +
-                    " /dev/null >tty.txt 2>&1";
+  std::string command =
+      testsupport::quoted(ARVEX_TEST_SIMHOST) + " run 'Satellite deploy' --until 600000 --dt 1";
+  std::string cmd = "cd " + testsupport::quoted(dir.string()) + " && script -qec " +
+                    testsupport::quoted(command) + " /dev/null >tty.txt 2>&1";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << readFile(dir / "tty.txt");
   std::string tty = readFile(dir / "tty.txt");
   EXPECT_NE(tty.find("\r  t "), std::string::npos) << tty;
