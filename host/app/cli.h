@@ -34,6 +34,8 @@ struct RunOptions {
   double logEvery = 0.1;
   std::optional<WindSpec> wind;
   StagingOverrides staging;
+  std::vector<ControlEvent> controls;           // --control, --navmode, --controls
+  std::vector<std::filesystem::path> addons;    // --addon
 };
 
 struct CommandLine {

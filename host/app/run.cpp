@@ -44,6 +44,19 @@ WorldSettings worldSettings(const std::filesystem::path &root, const std::filesy
 
 namespace {
 
+// SCENARIO among the add-ons' scenarios first, then the data root's; checks the add-on folders.
+std::filesystem::path findScenario(const RunOptions &o, const std::filesystem::path &dataRoot) {
+  std::error_code ec;
+  for (const std::filesystem::path &a : o.addons)
+    if (!std::filesystem::is_directory(a, ec)) throw InputError("--addon: " + a.string() + " is not a folder");
+  for (const std::filesystem::path &a : o.addons) {
+    std::filesystem::path named = a / "Scenarios" / o.scenario;
+    for (const std::filesystem::path &f : {named, std::filesystem::path(named.string() + ".scn")})
+      if (std::filesystem::is_regular_file(f, ec)) return f;
+  }
+  return resolveScenario(o.scenario, dataRoot);
+}
+
 const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
   if (o.until) return w.simTime() >= *o.until - 1e-9 ? "until" : nullptr;
   if (!focus) return w.simTime() >= 3600.0 - 1e-9 ? "time limit" : nullptr;
@@ -93,7 +106,8 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   try {
     WorldSettings s = worldSettings(o.root, o.modules, d);
     s.dt = o.dt;
-    std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
+    s.addonRoots = o.addons;
+    std::filesystem::path file = findScenario(o, s.dataRoot);
     scenarioName = file.stem().string();
     world = std::make_unique<World>(s);
     World &w = *world;
@@ -109,6 +123,7 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
       applyStagingPropellant(*world->focus(), o.staging);
     }
     for (const KeyEvent &e : o.events) world->queueKey(e);
+    for (const ControlEvent &e : o.controls) world->controls.queue(e);
     for (const std::string &a : o.inputs) world->queueInputAnswer(a);
     for (const auto &v : world->vessels()) v->stateChanged();
     if (Vessel *f = world->focus())

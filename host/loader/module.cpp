@@ -35,6 +35,11 @@ Module &ModuleRegistry::load(const std::string &name) {
     throw InputError("invalid module name \"" + name + "\"");
   std::filesystem::path file = dir_ / (name + ".so");
   std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
+  for (const std::filesystem::path &d : addonDirs_)
+    if (std::filesystem::exists(d / (name + ".so"), ec)) {
+      file = d / (name + ".so");
+      break;
+    }
   if (!std::filesystem::exists(file, ec)) throw InputError("module " + name + ": file " + file.string() + " not found");
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
