@@ -57,11 +57,13 @@ std::filesystem::path findScenario(const RunOptions &o, const std::filesystem::p
   return resolveScenario(o.scenario, dataRoot);
 }
 
-const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
+// flown: the focus vessel has been off the ground since the start (one that starts on the ground
+// has not landed until it has taken off and come down again).
+const char *endReason(World &w, Vessel *focus, const RunOptions &o, bool flown) {
   if (o.until) return w.simTime() >= *o.until - 1e-9 ? "until" : nullptr;
   if (!focus) return w.simTime() >= 3600.0 - 1e-9 ? "time limit" : nullptr;
   if (focus->st.crashed) return "crashed";
-  if (focus->landed()) return "landed";
+  if (focus->landed() && flown) return "landed";
   if (w.simTime() >= 3600.0 - 1e-9) return "time limit";
   return nullptr;
 }
@@ -144,8 +146,10 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     if (log && w.focus()) log->sample(w, *w.focus());
     const char *reason;
     long long lastReport = -1;
-    while (!(reason = endReason(w, w.focus(), o))) {
+    bool flown = !w.focus() || !w.focus()->landed();
+    while (!(reason = endReason(w, w.focus(), o, flown))) {
       w.step();
+      if (w.focus() && !w.focus()->landed()) flown = true;
       if (landing) landing->sample();
       if (log && w.focus()) log->sample(w, *w.focus());
       if (progress && w.focus() && static_cast<long long>(w.simTime()) / 10 != lastReport) {
