@@ -3,8 +3,9 @@
 // A plain vessel module written against the simulator's published interface only: a 1.25 t
 // craft (1 t empty) with a 15 kN hover engine under its centre of gravity, an 8 kN main engine,
 // a 2 kN retro engine and fourteen 150 N attitude thrusters (rotation and translation groups),
-// stub wings, skids on three points with brakes, and a docking port on its back. It has no autopilot: the simulator's core controls fly it (throttle
-// and RCS keys, navigation modes), and in the headless host so do scripted controls.
+// stub wings, skids on three points with brakes, and a docking port on its back. It has no
+// autopilot: the simulator's core controls fly it (throttle and RCS keys, navigation modes), and
+// in the headless host so do scripted controls.
 // Its own key, G, sets or releases the parking brake; every other key goes to the core.
 // Its head-up display shows altitude, vertical speed, hover level, air data and the orbit.
 // Aerodynamics: the simulator's simple model for vessels without airfoils (drag coefficients per

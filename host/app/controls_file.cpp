@@ -63,7 +63,8 @@ bool parseControlSpec(const std::string &spec, ControlEvent &e, std::string &err
 bool parseNavmodeSpec(const std::string &spec, ControlEvent &e, std::string &error) {
   std::vector<std::string> p = split(spec, ':');
   if (p.size() != 2 && p.size() != 3) return error = "\"" + spec + "\": expected T:NAME[:off]", false;
-  if (!navmodeEvent(p[0], p[1], p.size() == 3 ? p[2] : "", e, error)) return error = "\"" + spec + "\": " + error, false;
+  if (!navmodeEvent(p[0], p[1], p.size() == 3 ? p[2] : "", e, error))
+    return error = "\"" + spec + "\": " + error, false;
   return true;
 }
 

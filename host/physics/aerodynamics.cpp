@@ -155,7 +155,8 @@ void moveControlSurfaces(Vessel &v, double dt) {
 
 void buildAerodynamics(Vessel &v, double dt, ForceBuild &fb) {
   if (!v.sp.inAtmosphere || v.landed()) return;
-  bool airfoils = std::any_of(v.def.airfoils.begin(), v.def.airfoils.end(), [](const AirfoilDef &a) { return !a.deleted; });
+  bool airfoils =
+      std::any_of(v.def.airfoils.begin(), v.def.airfoils.end(), [](const AirfoilDef &a) { return !a.deleted; });
   if (airfoils)
     airfoilModel(v, dt, fb);
   else

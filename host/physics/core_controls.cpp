@@ -221,10 +221,18 @@ void CoreControls::applyHeld(Vessel &v, double dt) {
       if (!KEYDOWN(kstate_, h.key)) continue;  // the vessel took this one
       double power = h.ctrl ? kLowPower : 1.0;
       switch (h.key) {
-        case OAPI_KEY_ADD: h.ctrl ? moveMainThrottle(v, kThrottleRate * dt) : fullOverride(v, THGROUP_MAIN); break;
-        case OAPI_KEY_SUBTRACT: h.ctrl ? moveMainThrottle(v, -kThrottleRate * dt) : fullOverride(v, THGROUP_RETRO); break;
-        case OAPI_KEY_NUMPAD0: setLevel(v, THGROUP_HOVER, permanentLevel(v, THGROUP_HOVER) + kThrottleRate * dt); break;
-        case OAPI_KEY_DECIMAL: setLevel(v, THGROUP_HOVER, permanentLevel(v, THGROUP_HOVER) - kThrottleRate * dt); break;
+        case OAPI_KEY_ADD:
+          h.ctrl ? moveMainThrottle(v, kThrottleRate * dt) : fullOverride(v, THGROUP_MAIN);
+          break;
+        case OAPI_KEY_SUBTRACT:
+          h.ctrl ? moveMainThrottle(v, -kThrottleRate * dt) : fullOverride(v, THGROUP_RETRO);
+          break;
+        case OAPI_KEY_NUMPAD0:
+          setLevel(v, THGROUP_HOVER, permanentLevel(v, THGROUP_HOVER) + kThrottleRate * dt);
+          break;
+        case OAPI_KEY_DECIMAL:
+          setLevel(v, THGROUP_HOVER, permanentLevel(v, THGROUP_HOVER) - kThrottleRate * dt);
+          break;
         case OAPI_KEY_COMMA: brakes[0] = 1; break;
         case OAPI_KEY_PERIOD: brakes[1] = 1; break;
         default: {

@@ -52,14 +52,16 @@ void oapiGetRelativePos(OBJHANDLE hObj, OBJHANDLE hRef, VECTOR3 *pos) {
   sim::WorldObject *a = objectOrRefuse(hObj, "oapiGetRelativePos"), *b = objectOrRefuse(hRef, "oapiGetRelativePos");
   if (!a || !b || !pos) return;
   World &w = *world();
-  *pos = a->objectType() == OBJTP_VESSEL ? w.relativePos(static_cast<Vessel &>(*a), *b) : w.globalPos(*a) - w.globalPos(*b);
+  *pos = a->objectType() == OBJTP_VESSEL ? w.relativePos(static_cast<Vessel &>(*a), *b)
+                                         : w.globalPos(*a) - w.globalPos(*b);
 }
 
 void oapiGetRelativeVel(OBJHANDLE hObj, OBJHANDLE hRef, VECTOR3 *vel) {
   sim::WorldObject *a = objectOrRefuse(hObj, "oapiGetRelativeVel"), *b = objectOrRefuse(hRef, "oapiGetRelativeVel");
   if (!a || !b || !vel) return;
   World &w = *world();
-  *vel = a->objectType() == OBJTP_VESSEL ? w.relativeVel(static_cast<Vessel &>(*a), *b) : w.globalVel(*a) - w.globalVel(*b);
+  *vel = a->objectType() == OBJTP_VESSEL ? w.relativeVel(static_cast<Vessel &>(*a), *b)
+                                         : w.globalVel(*a) - w.globalVel(*b);
 }
 
 void oapiGetRotationMatrix(OBJHANDLE hObj, MATRIX3 *mat) {

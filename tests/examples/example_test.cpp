@@ -32,7 +32,8 @@ std::vector<LogRow> readLog(const std::filesystem::path &file) {
     ADD_FAILURE() << "no column " << name << " in " << file;
     return size_t(0);
   };
-  size_t t = col("time_s"), alt = col("alt_m"), vup = col("gs_up_mps"), pitch = col("pitch_deg"), bank = col("bank_deg");
+  size_t t = col("time_s"), alt = col("alt_m"), vup = col("gs_up_mps");
+  size_t pitch = col("pitch_deg"), bank = col("bank_deg");
   std::vector<LogRow> rows;
   while (std::getline(in, line)) {
     std::vector<double> v;

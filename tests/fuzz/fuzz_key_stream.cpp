@@ -49,7 +49,9 @@ const std::vector<std::string> &classes() {
 
 std::filesystem::path scenarioOf(const std::string &cls, bool second) {
   if (cls == exampleClass()) return exampleDir() / "Scenarios" / (second ? "Wren orbit.scn" : "Wren hop.scn");
-  const char *name = cls == "larkon" ? "Booster recovery.scn" : cls == "orlis" ? "Satellite deploy.scn" : "Dispenser deploy.scn";
+  const char *name = cls == "larkon"  ? "Booster recovery.scn"
+                     : cls == "orlis" ? "Satellite deploy.scn"
+                                      : "Dispenser deploy.scn";
   return dataRoot() / "Scenarios" / name;
 }
 
