@@ -37,6 +37,8 @@ struct RunOptions {
   std::optional<WindSpec> wind;
   StagingOverrides staging;
   std::filesystem::path track, replayDir;  // app/replay_cli.h
+  std::vector<ControlEvent> controls;           // --control, --navmode, --controls
+  std::vector<std::filesystem::path> addons;    // --addon
 };
 
 struct CommandLine {
