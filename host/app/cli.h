@@ -14,6 +14,7 @@
 
 #include "app/montecarlo.h"
 #include "app/staging.h"
+#include "app/wind_options.h"
 #include "world/world.h"
 
 namespace sim {
@@ -33,6 +34,7 @@ struct RunOptions {
   int hudWidth = 1024, hudHeight = 768;
   double logEvery = 0.1;
   std::optional<WindSpec> wind;
+  WindOptions windOptions;  // profile, turbulence, seed
   StagingOverrides staging;
 };
 
