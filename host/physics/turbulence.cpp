@@ -68,11 +68,7 @@ DrydenScales highScales(TurbulenceLevel level, double ft) {
   return s;
 }
 
-// One exact step of the second-order filter over x = V dt / L, with e = exp(-x):
-//   z1 <- e z1 + a n1,   z2 <- e (x z1 + z2) + b n1 + c n2.
-struct SecondOrderStep {
-  double a, b, c;
-};
+}  // namespace
 
 SecondOrderStep secondOrderStep(double x, double e) {
   double j0, j1, rest;  // rest = J2 - J1^2 / J0, the part of z2's noise not shared with z1
@@ -90,8 +86,6 @@ SecondOrderStep secondOrderStep(double x, double e) {
   double a = std::sqrt(j0);
   return {a, j1 / a, std::sqrt(std::max(rest, 0.0))};
 }
-
-}  // namespace
 
 bool parseTurbulenceLevel(const std::string &text, TurbulenceLevel &level) {
   for (TurbulenceLevel l : {TurbulenceLevel::None, TurbulenceLevel::Light, TurbulenceLevel::Moderate,

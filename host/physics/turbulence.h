@@ -43,6 +43,14 @@ struct DrydenScales {
 
 DrydenScales drydenScales(TurbulenceLevel level, double height);  // height [m] above the surface
 
+// The exact step of the second-order filter over x = V dt / L (x > 0), e = exp(-x):
+//   z1 <- e z1 + a n1,  z2 <- e (x z1 + z2) + b n1 + c n2   (n1, n2 unit normal deviates),
+// so that a^2 = J0, a b = J1, b^2 + c^2 = J2.
+struct SecondOrderStep {
+  double a, b, c;
+};
+SecondOrderStep secondOrderStep(double x, double e);
+
 // Seeded normal deviates: xoshiro256** seeded through splitmix64, Marsaglia's polar method.
 class GustNoise {
  public:
