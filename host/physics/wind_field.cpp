@@ -15,6 +15,7 @@ namespace {
 constexpr double kSlowestAirspeed = 1;  // [m/s] the filters fly at least this fast through the air
 constexpr double kAxisSpeed = 1;        // [m/s] horizontal airflow that turns the low-altitude axes
 constexpr double kGroundContact = 1e-3; // [m] a touchdown point this low stands on the ground
+constexpr double kContactSearch = 100;  // [m] below this height (or 4 sizes) the points are checked
 
 // The seed of a vessel's noise: the world's seed mixed with the FNV-1a hash of the name.
 std::uint64_t vesselSeed(std::uint64_t seed, const std::string &name) {
@@ -28,10 +29,12 @@ VECTOR3 gustAt(Vessel &v, const SurfaceParams &s, const VECTOR3 &mean_G) {
   World &w = v.world();
   GustState &g = v.gust;
   VECTOR3 through_G = s.groundVel_G - mean_G;  // motion through the mean air
-  VECTOR3 through_H = mul(s.R_HG, through_G);
-  double horizontal = std::hypot(through_H.x, through_H.z);
-  if (horizontal >= kAxisSpeed) g.axisHeading = std::atan2(through_H.x, through_H.z);
   DrydenScales sc = drydenScales(w.windField.turbulence, s.alt);
+  if (sc.bodyAxes < 1) {
+    VECTOR3 through_H = mul(s.R_HG, through_G);
+    double horizontal = std::sqrt(through_H.x * through_H.x + through_H.z * through_H.z);
+    if (horizontal >= kAxisSpeed) g.axisEast = through_H.x / horizontal, g.axisNorth = through_H.z / horizontal;
+  }
   long long now = w.stepCount();
   if (!g.started) {
     g.noise = GustNoise(vesselSeed(w.windField.seed, v.name()));
@@ -46,8 +49,8 @@ VECTOR3 gustAt(Vessel &v, const SurfaceParams &s, const VECTOR3 &mean_G) {
   g.filter.gusts(sc, u, lateral, down);
   VECTOR3 gust_G = _V(0, 0, 0);
   if (sc.bodyAxes < 1) {
-    double sh = std::sin(g.axisHeading), ch = std::cos(g.axisHeading);
-    VECTOR3 low_H = _V(u * sh + lateral * ch, -down, u * ch - lateral * sh);
+    double e = g.axisEast, n = g.axisNorth;
+    VECTOR3 low_H = _V(u * e + lateral * n, -down, u * n - lateral * e);
     gust_G += tmul(s.R_HG, low_H) * (1 - sc.bodyAxes);
   }
   if (sc.bodyAxes > 0) gust_G += mul(v.st.R, _V(lateral, -down, u)) * sc.bodyAxes;
@@ -69,7 +72,8 @@ void updateVesselWind(Vessel &v, SurfaceParams &s) {
   }
   VECTOR3 mean_G = tmul(s.R_HG, meanWindHorizon(w, s.alt));
   s.wind_G = mean_G;
-  if (w.windField.turbulence == TurbulenceLevel::None || lowestTouchdownHeight(v) <= kGroundContact) return;
+  if (w.windField.turbulence == TurbulenceLevel::None) return;
+  if (s.alt < std::max(kContactSearch, 4 * v.def.size) && lowestTouchdownHeight(v) <= kGroundContact) return;
   s.gust_G = gustAt(v, s, mean_G);
   s.wind_G += s.gust_G;
 }

@@ -44,7 +44,7 @@ struct GustState {
   long long step = 0;      // the world step the state stands at
   GustNoise noise;
   DrydenFilter filter;
-  double axisHeading = 0;  // [rad] low-altitude longitudinal axis, clockwise from north
+  double axisEast = 0, axisNorth = 1;  // low-altitude longitudinal axis: horizontal unit vector
 };
 
 // Mean wind [m/s] at height alt [m] above the surface, horizon axes.
