@@ -3,6 +3,9 @@
 //
 // Codes are taken before any filtering; a key acts only on a key-down event with neither Shift
 // nor Control held. Every key the booster knows is consumed, also when it changes nothing.
+// Keys V, N and M switch the flyback, reentry-attitude and descent autopilots, each on from 0
+// (and the other two off) and off from any positive value; the descent's only from 1.
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -27,77 +30,58 @@ const VECTOR3 kDeployingPoints[3] = {{{0, -5, -24}}, {{-5, 3, -24}}, {{5, 3, -24
 
 }  // namespace
 
-int larkon::clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) {
+int larkon::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) {
   if (key == kCodeSetTarget) {
     if (kstate) setTargetName(kstate);
     return 1;
   }
   if (key == kCodeStartRecovery) {
     flybackTarget = resolveTarget(GetGravityRef());
-    autoSequence = flybackTarget ? 1 : 0;
+    autoSequence = flybackTarget ? kSequenceSettle : kSequenceOff;
     return 1;
   }
   if (!frame::isCommandKeyEvent(down, kstate, frame::ControlKeys::Filtered)) return 0;
   switch (key) {
     case OAPI_KEY_E:
-      if (cameraBackward == 0)
-        cameraBackward = 1;
-      else if (cameraBackward == 1)
-        cameraBackward = 0;
+      if (cameraBackward == 0 || cameraBackward == 1) cameraBackward = 1 - cameraBackward;
       applyCameraDirection();
       return 1;
     case OAPI_KEY_P:
-      if (engineMode >= 0 && engineMode <= 2) engineMode = (engineMode + 1) % 3;
+      if (engineMode >= 0 && engineMode < kEngineModeCount)
+        engineMode = (engineMode + 1) % kEngineModeCount;
       applyEngineMode();
       return 1;
     case OAPI_KEY_G:
-      if (legsState == 0) {
+      if (legsState == kLegsStowed) {
         SetTouchdownPoints(kDeployingPoints[0], kDeployingPoints[1], kDeployingPoints[2]);
-        legsState = 1;
+        legsState = kLegsDeploying;
       }
       return 1;
     case OAPI_KEY_J:
-      finsState = (finsState == 1 || finsState == 2) ? 3 : 1;
+      finsState = (finsState == kFinsUnfolding || finsState == kFinsDeployed) ? kFinsFolding
+                                                                              : kFinsUnfolding;
       return 1;
     case OAPI_KEY_K:
       targetGravRef = GetGravityRef();
-      oapiOpenInputBox(const_cast<char *>("Enter Flyback Target Name"), onTargetNameEntered, nullptr, 50, this);
+      oapiOpenInputBox(const_cast<frame::InputBoxTitle>("Enter Flyback Target Name"), onTargetNameEntered, nullptr, 50, this);
       return 1;
     case OAPI_KEY_V:
-      if (apFlyback == 0) {
-        apFlyback = 1, apReentryAttitude = 0, apDescent = 0;
-        killAttitudeThrust();
-      } else if (apFlyback > 0) {
-        apFlyback = 0;
-        killAttitudeThrust();
-      }
+      toggleAutopilot(apFlyback, INT_MAX);
       return 1;
     case OAPI_KEY_N:
-      if (apReentryAttitude == 0) {
-        apReentryAttitude = 1, apDescent = 0, apFlyback = 0;
-        killAttitudeThrust();
-      } else if (apReentryAttitude > 0) {
-        apReentryAttitude = 0;
-        killAttitudeThrust();
-      }
+      toggleAutopilot(apReentryAttitude, INT_MAX);
       return 1;
     case OAPI_KEY_M:
-      if (apDescent == 0) {
-        apDescent = 1, apReentryAttitude = 0, apFlyback = 0;
-        killAttitudeThrust();
-      } else if (apDescent == 1) {
-        apDescent = 0;
-        killAttitudeThrust();
-      }
+      toggleAutopilot(apDescent, 1);
       return 1;
     case OAPI_KEY_B:
       landingTarget = resolveTarget(GetSurfaceRef());
       if (landingTarget) {
         apDescent = apReentryAttitude = apFlyback = 0;
-        autoSequence = autoSequence == 0 ? 1 : 0;
+        autoSequence = autoSequence == kSequenceOff ? kSequenceSettle : kSequenceOff;
         killAttitudeThrust();
       } else {
-        autoSequence = 0;
+        autoSequence = kSequenceOff;
       }
       return 1;
     default:
@@ -105,7 +89,22 @@ int larkon::clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) {
   }
 }
 
-bool larkon::onTargetNameEntered(void *, char *str, void *) {
+// The three autopilots exclude one another: one switched on from 0 switches the other two off;
+// a value from 1 to lastOn switches it off; any other value (a negative one from a scenario) is
+// left alone. Every change silences the attitude groups.
+void larkon::toggleAutopilot(int &pilot, int lastOn) {
+  if (pilot == 0) {
+    apFlyback = apReentryAttitude = apDescent = 0;
+    pilot = 1;
+  } else if (pilot > 0 && pilot <= lastOn) {
+    pilot = 0;
+  } else {
+    return;
+  }
+  killAttitudeThrust();
+}
+
+bool larkon::onTargetNameEntered(void *, frame::InputBoxString str, void *) {
   char word[256] = {};
   if (!str || std::sscanf(str, "%255s", word) != 1) return false;
   if (!booster::findTarget(word, targetGravRef)) return false;

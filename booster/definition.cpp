@@ -114,8 +114,12 @@ void larkon::clbkSetClassCaps(FILEHANDLE) {
   flybackFlightTime = 100.0;
   simDt = 0.0;
   sequenceTimer = 0.0;
-  legsState = apDescent = engineMode = finsState = cameraBackward = 0;
-  apFlyback = apReentryAttitude = descentBurnDone = autoSequence = attitudeSet = below15km = 0;
+  legsState = kLegsStowed;
+  finsState = kFinsStowed;
+  engineMode = kEnginesNine;
+  apFlyback = kFlybackOff;
+  autoSequence = kSequenceOff;
+  apDescent = cameraBackward = apReentryAttitude = descentBurnDone = attitudeSet = below15km = 0;
   legsAnimState[0] = legsAnimState[1] = legsAnimState[2] = 0.0;
   finsAnimState[0] = 0.0;
   finsAnimState[1] = finsAnimState[2] = 0.5;
@@ -129,7 +133,6 @@ void larkon::clbkSetClassCaps(FILEHANDLE) {
   for (MGROUP_ROTATE *&r : finDeflect) r = nullptr;
   guidanceVector = _V(0, 1, 0);
   reentryBurnOn = landingPlumeSet = reentryBurnShown = 0;
-  alignCos = 0.0;
   in_.bind(this);
 
   // 2. Animations, before the meshes they name.
@@ -207,6 +210,7 @@ void larkon::clbkSetClassCaps(FILEHANDLE) {
   CreateAirfoil(LIFT_HORIZONTAL, _V(0, 0, 0.1), airfoilCoefficients, 25.0, 100.0, 0.16);
 
   // 13. Drag of the unfolding legs and fins, read through the animation states every step.
-  CreateVariableDragElement(&legsAnimState[0], 12.0, _V(0, 0, 1));
-  CreateVariableDragElement(&finsAnimState[0], 3.0, _V(0, 0, 1));
+  // const pointers: the element reads the states, and the non-const form is the obsolete overload
+  CreateVariableDragElement(static_cast<const double *>(&legsAnimState[0]), 12.0, _V(0, 0, 1));
+  CreateVariableDragElement(static_cast<const double *>(&finsAnimState[0]), 3.0, _V(0, 0, 1));
 }

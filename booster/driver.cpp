@@ -7,10 +7,15 @@
 //   6. the autopilots: descent, flyback (both solutions, or the transfer alone), reentry hold
 //   7. the legs, 8. the grid-fin unfold, 9. the grid-fin steering (legs_fins.cpp)
 // Every flag test reads the flag as the earlier parts of this step left it.
-#include <algorithm>
-#include <cmath>
 
+#include "booster/guidance/prediction.h"
 #include "booster/larkon.h"
+
+namespace {
+constexpr double kSettleTime = 2.0;         // [s] stage 1 of the sequence
+constexpr double kLowPlumeHeight = 50.0;    // [m] the low plume replaces the centre engine's
+const double kTailFirstAngle = 10.0 * RAD;  // the fins unfold once the motion is this close to -z
+}  // namespace
 
 void larkon::clbkPreStep(double, double simdt, double) {
   in_.begin(this);
@@ -22,13 +27,14 @@ void larkon::clbkPreStep(double, double simdt, double) {
 
   if (apDescent == 1) {
     descentStep();
-    if (finsState == 0) finsState = 1;  // the fins go on deploying while the descent runs
+    if (finsState == kFinsStowed) finsState = kFinsUnfolding;  // the fins unfold while it runs
   }
-  if (apFlyback == 1) {
+  if (apFlyback == kFlybackBothSolutions) {
     flybackTransferStep();
     flybackFallStep();
   }
-  if (apFlyback == 2) flybackTransferStep();  // also when the falling step has just handed over
+  // also when the falling step has just handed over
+  if (apFlyback == kFlybackTransferOnly) flybackTransferStep();
   if (apReentryAttitude == 1) holdReentryAttitude();
 
   moveLegs(simdt);
@@ -40,7 +46,7 @@ void larkon::clbkPreStep(double, double simdt, double) {
 void larkon::clbkPostStep(double, double, double) {}
 
 void larkon::swapPlumeNearGround(double alt) {
-  if (!(alt < 50.0) || landingPlumeSet != 0) return;
+  if (!(alt < kLowPlumeHeight) || landingPlumeSet != 0) return;
   SURFHANDLE tex = oapiRegisterParticleTexture(const_cast<char *>("Contrail1"));
   PARTICLESTREAMSPEC spec;
   spec.flags = 0;
@@ -71,36 +77,35 @@ void larkon::selectAttitudeSet() {
 }
 
 void larkon::advanceSequence(double alt, double simdt) {
+  using booster::kDescentHeight;
   switch (autoSequence) {
-    case 1:
+    case kSequenceSettle:
       sequenceTimer += simdt;
-      if (sequenceTimer > 2.0) autoSequence = 2;
+      if (sequenceTimer > kSettleTime) autoSequence = kSequenceFlyback;
       break;
-    case 2:
-      if (apFlyback == 0) apFlyback = 1;
+    case kSequenceFlyback:
+      if (apFlyback == kFlybackOff) apFlyback = kFlybackBothSolutions;
       break;
-    case 3: {
-      if (finsState == 0) {  // unfold the fins once flying tail first within 10 degrees
-        VECTOR3 v = in_.groundspeedLocal();
-        if (length(v) > 0) {
-          normalise(v);
-          alignCos = std::clamp(-v.z, -1.0, 1.0);
-          if (std::acos(alignCos) < 10.0 * RAD) finsState = 1;
-        }
+    case kSequenceReentry: {
+      if (finsState == kFinsStowed) {  // the angle between the motion and -z
+        const VECTOR3 &v = in_.groundspeedLocal();
+        if (length(v) > 0 && booster::angleFromPlusZ(-v) < kTailFirstAngle)
+          finsState = kFinsUnfolding;
       }
       if (apReentryAttitude == 0 && !GetNavmodeState(NAVMODE_KILLROT)) apReentryAttitude = 1;
-      if (alt > 15000.0 && alt < 100000.0 && below15km == 0) reentryBurnStep();
-      if (below15km == 0 && alt < 15000.0) {
+      if (alt > kDescentHeight && alt < booster::kReentryWindowTop && below15km == 0)
+        reentryBurnStep();
+      if (below15km == 0 && alt < kDescentHeight) {
         below15km = 1;
         SetThrusterGroupLevel(THGROUP_MAIN, 0.0);
       }
-      if (alt < 15000.0 && apReentryAttitude == 1) {
+      if (alt < kDescentHeight && apReentryAttitude == 1) {
         apReentryAttitude = 0;
-        autoSequence = 4;
+        autoSequence = kSequenceDescent;
       }
       break;
     }
-    case 4:
+    case kSequenceDescent:
       if (apDescent == 0) apDescent = 1;
       break;
     default:

@@ -39,13 +39,14 @@ const int kClearOrder[6] = {0, 1, 4, 5, 2, 3};
 }  // namespace
 
 void larkon::applyEngineMode() {
-  if (engineMode < 0 || engineMode > 2) engineMode = 0;  // never index thMain out of range
+  if (engineMode < 0 || engineMode >= kEngineModeCount)
+    engineMode = kEnginesNine;  // thMain's range
   double level = GetThrusterGroupLevel(thgMain);
   SetThrusterGroupLevel(thgMain, 0.0);
   DelThrusterGroup(thgMain, THGROUP_MAIN);
-  for (int i = 0; i < 3; i++)
+  for (int i = 0; i < kEngineModeCount; i++)
     if (i != engineMode) SetThrusterLevel(thMain[i], 0.0);
-  double steering = engineMode == 0 ? kSteeringNine : kSteeringFew;
+  double steering = engineMode == kEnginesNine ? kSteeringNine : kSteeringFew;
   for (THRUSTER_HANDLE th : thEngineAtt) SetThrusterMax0(th, steering);
   thgMain = CreateThrusterGroup(&thMain[engineMode], 1, THGROUP_MAIN);
   SetThrusterGroupLevel(thgMain, level);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "booster/guidance/prediction.h"
 #include "booster/larkon.h"
 #include "hud_layout.h"
 
@@ -38,11 +39,11 @@ bool larkon::clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp
   else
     std::snprintf(line, sizeof line, "%s%.*s...", prefix, room - 3, targetName);
   hud.line(skp, 184, kHudWhite, line);
-  if (autoSequence == 0)
+  if (autoSequence == kSequenceOff)
     hud.line(skp, 200, kHudGreen, "B = Enable Auto Flyback-EDL");
   else
     hud.line(skp, 200, kHudOrange, "B = Auto Flyback-EDL Active");
-  if (GetAltitude() < 100000.0 && autoSequence == 3) {
+  if (GetAltitude() < booster::kReentryWindowTop && autoSequence == kSequenceReentry) {
     if (reentryBurnShown == 0 && apReentryAttitude == 0) {
       hud.line(skp, 216, kHudYellow, "Auto Reentry Burn Enabled");
     } else if (reentryBurnShown == 1) {
@@ -50,7 +51,7 @@ bool larkon::clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp
       reentryBurnShown = 0;
     }
   }
-  if (apFlyback == 0) {
+  if (apFlyback == kFlybackOff) {
     hud.line(skp, 232, kHudGreen, "V = Start Flyback Autopilot");
   } else {
     std::snprintf(line, sizeof line, "V = Flyback Autopilot Active : Required dV %0.1f m/s", requiredDv);
@@ -60,12 +61,14 @@ bool larkon::clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp
   if (apReentryAttitude == 0) hud.line(skp, 248, kHudGreen, "N = Goto Reentry Attitude");
   if (apDescent == 1) hud.line(skp, 264, kHudYellow, "M = Descent Autopilot Active");
   if (apDescent == 0) hud.line(skp, 264, kHudGreen, "M = Descent Autopilot from 15km alt");
-  if (engineMode == 0) hud.line(skp, 280, kHudGreen, "P = Engine Selection : 9");
-  if (engineMode == 1) hud.line(skp, 280, kHudYellow, "P = Engine Selection : 3");
-  if (engineMode == 2) hud.line(skp, 280, kHudLightRed, "P = Engine Selection : 1");
-  if (finsState == 0 || finsState == 3) hud.line(skp, 296, kHudGreen, "J = Deploy Grid Fins");
-  if (finsState == 1 || finsState == 2) hud.line(skp, 296, kHudGreen, "J = Stow Grid Fins");
-  if (legsState == 0) hud.line(skp, 312, kHudGreen, "G = Deploy Landing Gear");
+  if (engineMode == kEnginesNine) hud.line(skp, 280, kHudGreen, "P = Engine Selection : 9");
+  if (engineMode == kEnginesThree) hud.line(skp, 280, kHudYellow, "P = Engine Selection : 3");
+  if (engineMode == kEngineCentre) hud.line(skp, 280, kHudLightRed, "P = Engine Selection : 1");
+  if (finsState == kFinsStowed || finsState == kFinsFolding)
+    hud.line(skp, 296, kHudGreen, "J = Deploy Grid Fins");
+  if (finsState == kFinsUnfolding || finsState == kFinsDeployed)
+    hud.line(skp, 296, kHudGreen, "J = Stow Grid Fins");
+  if (legsState == kLegsStowed) hud.line(skp, 312, kHudGreen, "G = Deploy Landing Gear");
   hud.line(skp, 328, kHudGreen, "E = Set View +Z/-Z");
   return true;
 }

@@ -9,7 +9,12 @@
 #pragma once
 
 #include "Orbitersdk.h"
+#include "interface_compat.h"
 #include "booster/step_inputs.h"
+
+namespace booster {
+struct DescentReading;
+}
 
 // Module-wide: the one target name of every booster, and the body its bases are looked up on.
 extern char targetName[256];     // NUL-terminated; "NULL" when none is set
@@ -27,9 +32,34 @@ class larkon final : public VESSEL3 {
   void clbkPostCreation() override;
   void clbkPreStep(double simt, double simdt, double mjd) override;
   void clbkPostStep(double simt, double simdt, double mjd) override;
-  int clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) override;
+  int clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) override;
   bool clbkLoadGenericCockpit() override;
   bool clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp) override;
+
+  // --- values of the mode members ---------------------------------------------------------------
+  // The members stay plain integers: the scenario lines store the numbers, and the engine mode
+  // indexes thMain and cycles with key P.
+  enum LegsMode : int {
+    kLegsStowed = 0,
+    kLegsDeploying = 1,
+    kLegsDeployed = 2,
+    kLegsRetracting = 3
+  };
+  enum FinsMode : int { kFinsStowed = 0, kFinsUnfolding = 1, kFinsDeployed = 2, kFinsFolding = 3 };
+  enum EngineMode : int {
+    kEnginesNine = 0,
+    kEnginesThree = 1,
+    kEngineCentre = 2,
+    kEngineModeCount = 3
+  };
+  enum FlybackMode : int { kFlybackOff = 0, kFlybackBothSolutions = 1, kFlybackTransferOnly = 2 };
+  enum SequenceStage : int {
+    kSequenceOff = 0,
+    kSequenceSettle = 1,   // 2 s before the flyback starts
+    kSequenceFlyback = 2,  // the flyback autopilot flies
+    kSequenceReentry = 3,  // coast, reentry attitude and the reentry burn
+    kSequenceDescent = 4,  // the descent autopilot lands the stage
+  };
 
   // --- handles (issued by the simulator) ------------------------------------------------------
   THRUSTER_HANDLE thMain[3];          // main engines: [0] nine, [1] three, [2] the centre engine
@@ -50,15 +80,15 @@ class larkon final : public VESSEL3 {
   double flybackFlightTime;  // [s] predicted flight time of the transfer solution (last step)
   double simDt;              // [s] step length of the current frame
   double sequenceTimer;      // [s] time spent in stage 1 of the automatic sequence
-  int legsState;             // legs: 0 stowed, 1 deploying, 2 deployed, 3 retracting
+  int legsState;             // LegsMode
   int apDescent;             // descent autopilot on (1) / off (0)
-  int engineMode;            // main engines: 0 nine, 1 three, 2 the centre engine
-  int finsState;             // grid fins: 0 stowed, 1 deploying, 2 deployed, 3 stowing
+  int engineMode;            // EngineMode: the main thruster in use, thMain[engineMode]
+  int finsState;             // FinsMode
   int cameraBackward;        // camera looks along +z (0) or -z (1)
-  int apFlyback;             // flyback autopilot: 0 off, 1 both solutions, 2 transfer only
+  int apFlyback;             // FlybackMode
   int apReentryAttitude;     // reentry-attitude hold on/off
   int descentBurnDone;       // the descent correction burn is finished (1)
-  int autoSequence;          // automatic flyback-to-landing sequence, stage 0 to 4
+  int autoSequence;          // SequenceStage of the automatic flyback-to-landing sequence
   int attitudeSet;           // rotation groups made of 0: thEngineAtt, 1: thRcs
   int below15km;             // the reentry-burn window is closed
   UINT animLegs, animLegStruts, animLegExtend;            // leg animations
@@ -79,7 +109,6 @@ class larkon final : public VESSEL3 {
   int reentryBurnOn;         // latch: the reentry burn has fired; also its level (0 or 1)
   int landingPlumeSet;       // the low plume has been replaced
   int reentryBurnShown;      // "Auto Reentry Burn Active" latch for the head-up display
-  double alignCos;           // cosine between a direction of motion and an axis (scratch)
 
   // --- operations -----------------------------------------------------------------------------
   // definition.cpp / animations.cpp
@@ -91,7 +120,7 @@ class larkon final : public VESSEL3 {
   void useRcsAttitudeSet();
   // commands.cpp
   void applyCameraDirection();
-  static bool onTargetNameEntered(void *id, char *str, void *usrdata);
+  static bool onTargetNameEntered(void *id, frame::InputBoxString str, void *usrdata);
   // attitude.cpp
   void holdReentryAttitude();
   void holdVerticalAttitude();
@@ -105,6 +134,8 @@ class larkon final : public VESSEL3 {
   void landingAttitudeStep();
 
  private:
+  // commands.cpp: keys V, N, M (see there)
+  void toggleAutopilot(int &pilot, int lastOn);
   // driver.cpp
   void swapPlumeNearGround(double alt);
   void selectAttitudeSet();
@@ -123,6 +154,10 @@ class larkon final : public VESSEL3 {
   // guidance/flyback.cpp: throttle law and end test of both solutions (dv in vessel axes,
   // alpha its angle from +z, demand the throttle that would remove dv.z in one step)
   void flybackThrottle(const VECTOR3 &dv, double alpha, double demand);
+  // guidance/descent.cpp: the engine count for the main propellant, and the phase below the
+  // correction burn (legs, attitude, braking) on the values read at the start of the step
+  void chooseDescentEngines(double mainPropellant);
+  void descentLandingPhase(const booster::DescentReading &r);
   // guidance/target.cpp: the target by name (a vessel, else a base on `baseBody`)
   OBJHANDLE resolveTarget(OBJHANDLE baseBody) const;
 

@@ -37,28 +37,28 @@ void slew(double &state, double target, double r) {
 }  // namespace
 
 void larkon::moveLegs(double simdt) {
-  if (legsState < 1) return;
+  if (legsState < kLegsDeploying) return;
   double d = kLegRate * simdt;
   double &swing = legsAnimState[0];
-  if (legsState == 1) {
+  if (legsState == kLegsDeploying) {
     swing += d;
     if (swing > 1) {
       swing = 1;
-      legsState = 2;
+      legsState = kLegsDeployed;
       SetTouchdownPoints(kDeployedPoints, 4);
     }
     SetAnimation(animLegs, swing);
-  } else if (legsState == 2) {
+  } else if (legsState == kLegsDeployed) {
     SetAnimation(animLegs, 1.0);
-  } else if (legsState == 3) {
+  } else if (legsState == kLegsRetracting) {
     swing -= d;
     if (swing < 0) {
       swing = 0;
-      legsState = 0;
+      legsState = kLegsStowed;
     }
     SetAnimation(animLegs, swing);
   }
-  if (legsState < 1) return;
+  if (legsState < kLegsDeploying) return;
   double theta = 120.0 * RAD * swing;
   VECTOR3 P = _V(8.405 * std::sin(theta) + 0.41 * std::cos(theta), 0, 8.405 * std::cos(theta) - 0.41 * std::sin(theta));
   VECTOR3 D = P - _V(0.41, 0, 3.252);
@@ -80,24 +80,24 @@ void larkon::createFinSurfaces() {
 void larkon::moveFins(double simdt) {
   double &unfold = finsAnimState[0];
   switch (finsState) {
-    case 1:
+    case kFinsUnfolding:
       unfold += kFinRate * simdt;
       if (unfold > 1) {
         unfold = 1;
-        finsState = 2;
+        finsState = kFinsDeployed;
         createFinSurfaces();
       }
       SetAnimation(animFinsDeploy, unfold);
       break;
-    case 2:
+    case kFinsDeployed:
       SetAnimation(animFinsDeploy, unfold);
       break;
-    case 3:
+    case kFinsFolding:
       if (unfold == 1.0) ClearControlSurfaceDefinitions();  // the first step of stowing
       unfold -= kFinRate * simdt;
       if (unfold < 0) {
         unfold = 0;
-        finsState = 0;
+        finsState = kFinsStowed;
       }
       SetAnimation(animFinsDeploy, unfold);
       break;
@@ -107,11 +107,11 @@ void larkon::moveFins(double simdt) {
 }
 
 void larkon::steerFins(double alt, double simdt) {
-  if (finsState < 2) return;
+  if (finsState < kFinsDeployed) return;
   double up = GetThrusterGroupLevel(THGROUP_ATT_PITCHUP), down = GetThrusterGroupLevel(THGROUP_ATT_PITCHDOWN);
   double right = GetThrusterGroupLevel(THGROUP_ATT_YAWRIGHT), left = GetThrusterGroupLevel(THGROUP_ATT_YAWLEFT);
   double pitch = up - down, yaw = right - left;
-  if (finsState == 2) {
+  if (finsState == kFinsDeployed) {
     double scale = attitudeSet == 1 ? 0.1 * std::min(alt / 200000.0 + 0.5, 1.0) : 1.0;
     SetControlSurfaceLevel(AIRCTRL_ELEVATOR, scale * pitch);
     SetControlSurfaceLevel(AIRCTRL_RUDDER, scale * yaw);
@@ -119,13 +119,13 @@ void larkon::steerFins(double alt, double simdt) {
   double targetA = 0.5, targetB = 0.5;
   bool commanded = up + down + right + left != 0;
   bool hold = commanded && pitch == 0 && yaw == 0;  // opposite groups cancel: no direction to turn to
-  if (commanded && finsState != 3 && !hold) {
+  if (commanded && finsState != kFinsFolding && !hold) {
     double k = std::min((attitudeSet == 1 ? 80.0 : 40.0) * std::sqrt(yaw * yaw + pitch * pitch), 1.0);
     double phi = std::atan2(pitch, yaw) + 45.0 * RAD;
     targetA = 0.5 + 0.5 * k * std::sin(phi);
     targetB = 0.5 + 0.5 * k * std::cos(phi);
   }
-  if (!hold || finsState == 3) {
+  if (!hold || finsState == kFinsFolding) {
     double r = kFinRate * simdt;
     slew(finsAnimState[1], targetA, r);
     slew(finsAnimState[2], targetB, r);

@@ -6,8 +6,10 @@
 // cut at a line break, which a name sent by code 2300 may hold: the rest would be read back as
 // lines of their own).
 // A value that cannot be read, or is not finite, leaves the member as it was; an animation state
-// is kept within [0, 1], the range the animations are defined over. An engine mode
-// outside 0..2 (it indexes the main thrusters) is taken as 0, nine engines.
+// is kept within [0, 1], the range the animations are defined over. An engine mode outside 0..2
+// (it indexes the main thrusters) is taken as 0, nine engines; an autopilot flag or a sequence
+// stage outside its range (0..1 descent and reentry hold, 0..2 flyback, 0..4 sequence) as 0, off,
+// so that the modes the booster flies and saves are always ones it knows.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -30,6 +32,9 @@ void readStateLine(const char *text, int &state, double values[3]) {
   for (int i = 0; i + 1 < n; i++)
     if (std::isfinite(v[i])) values[i] = std::clamp(v[i], 0.0, 1.0);
 }
+
+// v if it lies in 0..last, else 0.
+int withinModes(int v, int last) { return v >= 0 && v <= last ? v : 0; }
 
 }  // namespace
 
@@ -64,7 +69,11 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
       ParseScenarioLineEx(line, status);
     }
   }
-  if (engineMode < 0 || engineMode > 2) engineMode = 0;
+  engineMode = withinModes(engineMode, kEngineCentre);
+  apDescent = withinModes(apDescent, 1);
+  apFlyback = withinModes(apFlyback, kFlybackTransferOnly);
+  apReentryAttitude = withinModes(apReentryAttitude, 1);
+  autoSequence = withinModes(autoSequence, kSequenceDescent);
   SetAnimation(animLegs, legsAnimState[0]);
   SetAnimation(animLegStruts, legsAnimState[1]);
   SetAnimation(animLegExtend, legsAnimState[2]);
@@ -77,11 +86,11 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
 void larkon::clbkPostCreation() {
   targetGravRef = GetGravityRef();
   if (!resolveTarget(targetGravRef)) {
-    apFlyback = 0;
+    apFlyback = kFlybackOff;
     std::strcpy(targetName, "NULL");
-    autoSequence = 0;
+    autoSequence = kSequenceOff;
   }
-  if (finsState == 2) createFinSurfaces();
-  if (engineMode > 0) applyEngineMode();
-  if (legsState == 2) SetTouchdownPoints(kDeployedPoints, 4);
+  if (finsState == kFinsDeployed) createFinSurfaces();
+  if (engineMode > kEnginesNine) applyEngineMode();
+  if (legsState == kLegsDeployed) SetTouchdownPoints(kDeployedPoints, 4);
 }

@@ -24,7 +24,7 @@ void pelo_ring::clbkPreStep(double, double, double) {
 
 void pelo_ring::clbkPostStep(double, double, double) {}
 
-int pelo_ring::clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) {
+int pelo_ring::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) {
   if (!frame::isCommandKeyEvent(down, kstate, frame::ControlKeys::Filtered)) return 0;
   switch (key) {
     case OAPI_KEY_J:

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "Orbitersdk.h"
+#include "interface_compat.h"
 
 class pelo_ring final : public VESSEL3 {
  public:
@@ -25,7 +26,7 @@ class pelo_ring final : public VESSEL3 {
   void clbkLoadStateEx(FILEHANDLE scn, void *status) override;
   void clbkPreStep(double simt, double simdt, double mjd) override;
   void clbkPostStep(double simt, double simdt, double mjd) override;
-  int clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) override;
+  int clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) override;
   bool clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp) override;
 
   // --- commands ---------------------------------------------------------------------------------

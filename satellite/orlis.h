@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Orbitersdk.h"
+#include "interface_compat.h"
 
 class orlis final : public VESSEL3 {
  public:
@@ -23,7 +24,7 @@ class orlis final : public VESSEL3 {
   void clbkPostCreation() override;
   void clbkPreStep(double simt, double simdt, double mjd) override;
   void clbkPostStep(double simt, double simdt, double mjd) override;
-  int clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) override;
+  int clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) override;
   bool clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp) override;
 
   static constexpr int kThrusterCount = 34;

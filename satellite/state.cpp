@@ -93,7 +93,7 @@ void orlis::clbkPostCreation() {
   if (GetPropellantMass(phRcs) < kEmptyTank && oapiGetSimTime() > kStartTime) SetPropellantMass(phRcs, kRefillMass);
 }
 
-int orlis::clbkConsumeBufferedKey(DWORD key, bool down, char *kstate) {
+int orlis::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) {
   if (!frame::isCommandKeyEvent(down, kstate, frame::ControlKeys::Allowed)) return 0;
   switch (key) {
     case OAPI_KEY_G:

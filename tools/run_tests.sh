@@ -31,7 +31,7 @@ build_and_test() {
 
 start=$SECONDS
 tools/setup.sh --packages-only
-build_and_test "$BUILD_DIR"
+build_and_test "$BUILD_DIR" -DCHECK_LINUX_DECLARATIONS=ON
 if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
   # Font look-ups for HUD pictures keep process-lifetime caches that LeakSanitizer reports.

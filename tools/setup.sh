@@ -16,7 +16,7 @@ JOBS=${JOBS:-2}
 OUT_DIR=${OUT_DIR:-$BUILD_DIR/out}
 
 PACKAGES=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libbenchmark-dev libcli11-dev libfmt-dev
-  nlohmann-json3-dev libcairo2-dev pkg-config gnuplot python3)
+  nlohmann-json3-dev libcairo2-dev pkg-config gnuplot python3 nodejs npm chromium)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -15,131 +15,148 @@
 #include <algorithm>
 #include <cmath>
 
+#include "booster/guidance/prediction.h"
 #include "booster/larkon.h"
 
 extern const TOUCHDOWNVTX kDeployedPoints[4];
 
+namespace booster {
+
+// The quantities the descent reads at the start of each step.
+struct DescentReading {
+  double pm;  // [kg] main propellant
+  double W;   // [N] weight
+  VECTOR3 g;  // [m/s] ground velocity, horizon frame
+  double sp;  // sin(pitch)
+  double hr;  // [m] height above the ground
+  double Dy;  // [N] vertical drag, positive up
+  double F;   // [N] full thrust of the selected main thruster
+  double m0;  // [kg] mass: empty, RCS and main propellant
+};
+
+}  // namespace booster
+
 namespace {
-constexpr double kPlanetRadius = 6371010.0;  // [m]
 
-double wrapAngle(double a) {
-  if (a > PI) a -= PI2;
-  if (a < -PI) a += PI2;
-  return a;
-}
+using booster::DescentReading;
 
-// Braking level for descending at c m/s at height href.
-double brakingLevel(double a, double m0, double W, double Dy, double sp, double F) {
-  double authority = sp * F;
+constexpr double kPropellantPerGate = 3000.0;  // [kg] q = max(pm / 3000 kg, 1)
+constexpr double kIgnitionMargin = 0.75;       // of the deceleration full thrust gives
+constexpr double kRunDownRate = 0.25;          // [1/s] of the main level on the legs
+const double kCorrectionPointingError = 10.0 * RAD;
+
+// Braking level for the deceleration a.
+double brakingLevel(double a, const DescentReading &r) {
+  double authority = r.sp * r.F;
   if (!(authority > 1e-6)) return 0.0;
-  return std::clamp((m0 * a + W - Dy) / authority, 0.0, 1.0);
+  return std::clamp((r.m0 * a + r.W - r.Dy) / authority, 0.0, 1.0);
 }
+
+// [m/s^2] the deceleration that brings the descent to c m/s at the height href.
+double neededDeceleration(const DescentReading &r, double c, double href) {
+  return (r.g.y + c) * (r.g.y + c) / (2.0 * (r.hr - href));
+}
+
 }  // namespace
 
-void larkon::descentStep() {
-  double pm = GetPropellantMass(phMain);
+void larkon::chooseDescentEngines(double pm) {
   int mode = engineMode;
-  if (pm > 20000.0 && engineMode != 1) engineMode = 1;
-  if (pm < 20000.0 && engineMode != 2) engineMode = 2;
+  if (pm > booster::kCentreEngineBelow && engineMode != kEnginesThree) engineMode = kEnginesThree;
+  if (pm < booster::kCentreEngineBelow && engineMode != kEngineCentre) engineMode = kEngineCentre;
   if (engineMode != mode) applyEngineMode();
+}
 
-  double W = length(in_.weight());
-  const VECTOR3 &g = in_.groundspeedHorizon();
-  double sp = std::sin(in_.pitch());
-  double hr = in_.groundAltitude();
+void larkon::descentStep() {
+  using booster::kCorrectionBurnFloor;
+  using booster::kDescentHeight;
+  DescentReading r;
+  r.pm = GetPropellantMass(phMain);
+  chooseDescentEngines(r.pm);
+  r.W = length(in_.weight());
+  r.g = in_.groundspeedHorizon();
+  r.sp = std::sin(in_.pitch());
+  r.hr = in_.groundAltitude();
   VECTOR3 drag_H = _V(0, 0, 0);
   HorizonRot(in_.drag(), drag_H);
-  double Dy = drag_H.y;
-  double F = GetThrusterMax(thMain[engineMode]);
-  double m0 = in_.emptyMass() + GetPropellantMass(phRcs) + pm;
+  r.Dy = drag_H.y;
+  r.F = GetThrusterMax(thMain[engineMode]);
+  r.m0 = in_.emptyMass() + GetPropellantMass(phRcs) + r.pm;
 
-  if (hr > 4000.0 && hr < 15000.0) {
-    if (pm > 3000.0 && descentBurnDone == 0) {
+  if (r.hr > kCorrectionBurnFloor && r.hr < kDescentHeight) {
+    if (r.pm > booster::kCorrectionMinPropellant && descentBurnDone == 0) {
       descentCorrectionBurnStep();
     } else {
       SetThrusterLevel(thMain[engineMode], 0.0);
       killAttitudeThrust();
       descentBurnDone = 1;
     }
-  } else if (hr < 4000.0) {
+  } else if (r.hr < kCorrectionBurnFloor) {
     descentBurnDone = 1;
   }
-  if (!(hr < 15000.0) || descentBurnDone != 1) return;
+  if (r.hr < kDescentHeight && descentBurnDone == 1) descentLandingPhase(r);
+}
 
-  if (hr < 3000.0 && legsState == 0) {
-    legsState = 1;
+void larkon::descentLandingPhase(const DescentReading &r) {
+  double hr = r.hr;
+  if (hr < booster::kLegsDownHeight && legsState == kLegsStowed) {
+    legsState = kLegsDeploying;
     SetTouchdownPoints(kDeployedPoints, 4);
   }
-  if (hr > 40.0)
+  if (hr > booster::kLandingAttitudeFloor)
     landingAttitudeStep();
-  else if (hr > 24.5)
+  else if (hr > booster::kTouchdownHeight)
     holdVerticalAttitude();
 
-  double q = std::max(pm / 3000.0, 1.0);
+  double q = std::max(r.pm / kPropellantPerGate, 1.0);
   double H1 = 750.0 * q + 100.0, H2 = 200.0 * q - 100.0;
-  auto need = [&](double c, double href) { return (g.y + c) * (g.y + c) / (2.0 * (hr - href)); };
+  auto braking = [&](double c, double href) {
+    return brakingLevel(neededDeceleration(r, c, href), r);
+  };
   if (hr > H1) {
-    double a = need(30.0, H1);
-    double amax = (sp * F - W + Dy) / m0;
-    double threshold = GetThrusterGroupLevel(THGROUP_MAIN) > 0 ? 0.0 : 0.75 * amax;
-    double level = a > threshold ? brakingLevel(a, m0, W, Dy, sp, F) : 0.0;
-    SetThrusterGroupLevel(THGROUP_MAIN, g.y > 0 ? 0.0 : level);
+    double a = neededDeceleration(r, 30.0, H1);
+    double amax = (r.sp * r.F - r.W + r.Dy) / r.m0;
+    double threshold = GetThrusterGroupLevel(THGROUP_MAIN) > 0 ? 0.0 : kIgnitionMargin * amax;
+    double level = a > threshold ? brakingLevel(a, r) : 0.0;
+    SetThrusterGroupLevel(THGROUP_MAIN, r.g.y > 0 ? 0.0 : level);
   } else if (hr > H2) {
-    double level = brakingLevel(need(10.0, H2), m0, W, Dy, sp, F);
-    SetThrusterGroupLevel(THGROUP_MAIN, g.y > 0 ? 0.0 : level);
+    SetThrusterGroupLevel(THGROUP_MAIN, r.g.y > 0 ? 0.0 : braking(10.0, H2));
   } else if (hr > 35.0) {
-    double level = brakingLevel(need(2.0, 35.0), m0, W, Dy, sp, F);
-    SetThrusterGroupLevel(THGROUP_MAIN, Dy < 0 ? 0.0 : level);
+    SetThrusterGroupLevel(THGROUP_MAIN, r.Dy < 0 ? 0.0 : braking(2.0, 35.0));
   } else if (hr > 25.0) {
-    double level = brakingLevel(need(1.0, 25.0), m0, W, Dy, sp, F);
-    SetThrusterGroupLevel(THGROUP_MAIN, Dy < 0 ? 0.0 : level);
-  } else if (hr > 24.5) {
-    double a = g.y > -1.0 ? 0.0 : need(1.0, 24.5);
-    double level = brakingLevel(a, m0, W, Dy, sp, F);
-    SetThrusterGroupLevel(THGROUP_MAIN, Dy < 0 ? 0.0 : level);
+    SetThrusterGroupLevel(THGROUP_MAIN, r.Dy < 0 ? 0.0 : braking(1.0, 25.0));
+  } else if (hr > booster::kTouchdownHeight) {
+    double a = r.g.y > -1.0 ? 0.0 : neededDeceleration(r, 1.0, booster::kTouchdownHeight);
+    SetThrusterGroupLevel(THGROUP_MAIN, r.Dy < 0 ? 0.0 : brakingLevel(a, r));
   } else {
-    double level = GetThrusterGroupLevel(THGROUP_MAIN) - 0.25 * simDt;
+    double level = GetThrusterGroupLevel(THGROUP_MAIN) - kRunDownRate * simDt;
     SetThrusterGroupLevel(THGROUP_MAIN, level);
     if (level < 0) {
       SetThrusterGroupLevel(THGROUP_MAIN, 0.0);
       killAttitudeThrust();
       apDescent = 0;
-      autoSequence = 0;
-      finsState = 3;
+      autoSequence = kSequenceOff;
+      finsState = kFinsFolding;
     }
   }
 }
 
 void larkon::descentCorrectionBurnStep() {
+  using namespace booster;
   OBJHANDLE target = resolveTarget(in_.gravityRef());
   if (!target) {
     descentBurnDone = 1;
     return;
   }
-  double M = in_.mass();
-  VECTOR3 target_G, target_V, T = _V(0, 0, 0);
-  oapiGetGlobalPos(target, &target_G);
-  Global2Local(target_G, target_V);
-  HorizonRot(target_V, T);
-  const VECTOR3 &g = in_.groundspeedHorizon();
-  double h = in_.altitude();
-  double gr = GGRAV * oapiGetMass(in_.surfaceRef()) / ((h + kPlanetRadius) * (h + kPlanetRadius));
-  double t250 = (g.y + std::sqrt(std::max(0.0, g.y * g.y + 2.0 * gr * (h - 250.0)))) / gr;
-  double f = (h / 9700.0) * (h / 9700.0);
-  if (f > 1) f = 1.0 / f;
-  if (f < 0.7) f = 0.7;
-  double kd = 735.75 * f;
-  double vhor = std::sqrt(g.x * g.x + g.z * g.z);
-  double X = (1.0 - std::exp(-kd * t250 / M)) * vhor * M / kd;
-  double delta = wrapAngle(std::atan2(g.x, g.z) - std::atan2(T.x, T.z));
-  double Dal = std::cos(delta) * std::sqrt(T.x * T.x + T.z * T.z);
+  FallView f = viewFall(*this, in_, target);
+  double t250 = fallTime(f.ground_H.y, f.gravity, f.altitude, kCorrectionAimHeight);
+  double X = dragReach(correctionDragRate(f.altitude), t250, f.mass) * horizontalLength(f.ground_H);
+  double Dal = trackToTarget(f.ground_H, f.target_H).alongTrack;
   if (Dal > X) {
     descentBurnDone = 1;
     return;
   }
-  HorizonInvRot(-g, guidanceVector);
+  HorizonInvRot(-f.ground_H, guidanceVector);
   pointAlongGuidance();
-  double len = length(guidanceVector);
-  alignCos = len > 0 ? std::clamp(guidanceVector.z / len, -1.0, 1.0) : 1.0;
-  SetThrusterLevel(thMain[engineMode], std::acos(alignCos) < 10.0 * RAD && Dal < X ? 1.0 : 0.0);
+  bool aligned = angleFromPlusZ(guidanceVector) < kCorrectionPointingError;
+  SetThrusterLevel(thMain[engineMode], aligned && Dal < X ? 1.0 : 0.0);
 }

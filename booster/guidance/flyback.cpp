@@ -19,12 +19,13 @@
 #include <cmath>
 
 #include "booster/guidance/flyback_geometry.h"
+#include "booster/guidance/prediction.h"
 #include "booster/larkon.h"
 
 namespace {
 
-constexpr double kPlanetRadius = 6371010.0;  // [m]
-constexpr double kSiderealDay = 86164.0;     // [s]
+using booster::kPlanetRadius;
+using booster::kSiderealDay;
 
 // Unit vector of v, false if v has no length (or is not finite).
 bool unitOf(const VECTOR3 &v, VECTOR3 &out) {
@@ -47,7 +48,7 @@ bool FlybackFrame::read(larkon &b, StepInputs &in, OBJHANDLE target) {
   h = in.altitude();
   double r = h + kPlanetRadius;
   double vh = std::sqrt(std::max(0.0, length2(vrel) - g.y * g.y));
-  av = vh * vh / r - mu / (r * r);
+  av = vh * vh / r - gravityAt(mu, h);
   if (oapiGetObjectType(target) == OBJTP_VESSEL) {
     if (!oapiGetEquPos(target, &lng, &lat, &rad)) return false;
   } else {
@@ -73,7 +74,7 @@ void larkon::flybackThrottle(const VECTOR3 &dv, double alpha, double demand) {
   if (std::fabs(std::tan(alpha) * requiredDv) < 25.0 && dv.z > 4.0) {
     level = demand;
   } else if (std::fabs(alpha) < 90.0 * RAD) {
-    engineMode = 2;  // the centre engine gives the steering thrust while the stage turns
+    engineMode = kEngineCentre;  // the centre engine steers while the stage turns
     applyEngineMode();
     level = 0.7;
   } else {
@@ -83,15 +84,15 @@ void larkon::flybackThrottle(const VECTOR3 &dv, double alpha, double demand) {
   if (std::fabs(dv.z) < 4.0 && length(dv) < 8.0) {
     killAttitudeThrust();
     SetThrusterGroupLevel(THGROUP_MAIN, 0.0);
-    if (autoSequence == 2) autoSequence = 3;
+    if (autoSequence == kSequenceFlyback) autoSequence = kSequenceReentry;
     ActivateNavmode(NAVMODE_KILLROT);
-    apFlyback = 0;
+    apFlyback = kFlybackOff;
   }
 }
 
 void larkon::flybackTransferStep() {
-  if (engineMode != 1) {
-    engineMode = 1;
+  if (engineMode != kEnginesThree) {
+    engineMode = kEnginesThree;
     applyEngineMode();
   }
   const VECTOR3 &g = in_.groundspeedHorizon();
@@ -103,7 +104,7 @@ void larkon::flybackTransferStep() {
 
   OBJHANDLE target = resolveTarget(in_.surfaceRef());
   if (!target) {
-    apFlyback = 0;
+    apFlyback = kFlybackOff;
     return;
   }
   DeactivateNavmode(NAVMODE_KILLROT);
@@ -139,28 +140,27 @@ void larkon::flybackTransferStep() {
   requiredDv = length(dv);
   guidanceVector = dv;
   pointAlongGuidance();
-  alignCos = requiredDv > 0 ? std::clamp(dv.z / requiredDv, -1.0, 1.0) : 1.0;
-  double alpha = std::acos(alignCos);
+  double alpha = booster::angleFromPlusZ(dv);
   double cosAlpha = std::cos(alpha);
   double demand = (cosAlpha > 0 && F > 0 && simDt > 0) ? std::clamp(dv.z / (cosAlpha * simDt * F / M), 0.0, 1.0) : 0.0;
   flybackThrottle(dv, alpha, demand);
 }
 
 void larkon::flybackFallStep() {
-  if (apFlyback == 0) return;
-  if (engineMode != 1) {
-    engineMode = 1;
+  if (apFlyback == kFlybackOff) return;
+  if (engineMode != kEnginesThree) {
+    engineMode = kEnginesThree;
     applyEngineMode();
   }
   OBJHANDLE target = resolveTarget(in_.surfaceRef());
   if (!target) {
-    apFlyback = 0;
+    apFlyback = kFlybackOff;
     return;
   }
   DeactivateNavmode(NAVMODE_KILLROT);
   const VECTOR3 &g = in_.groundspeedHorizon();
   if (g.y > 0) {  // still climbing: the transfer solution flies this flight
-    apFlyback = 2;
+    apFlyback = kFlybackTransferOnly;
     return;
   }
   double M = in_.mass(), Md = in_.emptyMass() + GetPropellantMass(phRcs);
@@ -171,14 +171,14 @@ void larkon::flybackFallStep() {
   double disc = g.y * g.y - 2.0 * f.av * (f.h - H2);
   double tf = (-g.y - std::sqrt(disc)) / f.av;
   if (!(disc >= 0) || !(f.av != 0) || !(tf > 0) || !std::isfinite(tf)) {
-    apFlyback = 2;  // no real falling solution: not cheaper than the transfer
+    apFlyback = kFlybackTransferOnly;  // no real falling solution: not cheaper than the transfer
     return;
   }
   VECTOR3 aim = f.aimPoint(tf, H2);
   VECTOR3 ahat, rhat, nhat, that;
   if (!unitOf(aim, ahat) || !unitOf(f.rpos, rhat) || !unitOf(crossp(ahat, rhat), nhat) ||
       !unitOf(crossp(rhat, nhat), that)) {
-    apFlyback = 2;
+    apFlyback = kFlybackTransferOnly;
     return;
   }
   double theta = std::acos(std::clamp(dotp(rhat, ahat), -1.0, 1.0));
@@ -189,14 +189,13 @@ void larkon::flybackFallStep() {
   Global2Local(in_.globalPos() + (vreq - f.vrel), dv);
   double missing = length(dv);
   if (missing > requiredDv) {  // the transfer step's command stands; a tie keeps this solution
-    apFlyback = 2;
+    apFlyback = kFlybackTransferOnly;
     return;
   }
   requiredDv = missing;
   guidanceVector = dv;
   pointAlongGuidance();
-  alignCos = missing > 0 ? std::clamp(dv.z / missing, -1.0, 1.0) : 1.0;
-  double alpha = std::acos(alignCos);
+  double alpha = booster::angleFromPlusZ(dv);
   THRUSTER_HANDLE th = thMain[engineMode];
   double F = GetThrusterMax(th);
   double demand = (F > 0 && simDt > 0) ? std::clamp(dv.z / (simDt * F / M), 0.0, 1.0) : 0.0;

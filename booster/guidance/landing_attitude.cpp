@@ -15,10 +15,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "booster/guidance/prediction.h"
 #include "booster/larkon.h"
 
 namespace {
-constexpr double kPlanetRadius = 6371010.0;  // [m]
+using booster::kPlanetRadius;
 
 // unit(v), or fallback when v has no length.
 VECTOR3 unitOr(const VECTOR3 &v, const VECTOR3 &fallback) {
@@ -45,10 +46,7 @@ void larkon::landingAttitudeStep() {
   VECTOR3 W = oapiGetWindVector(in_.surfaceRef(), lng, lat, rad - kPlanetRadius, 0, &windSpeed);
   if (length(W) == 0) W = _V(0, 1e-5, 0);
   double h = in_.altitude();
-  VECTOR3 target_G, target_V, T = _V(0, 0, 0);
-  oapiGetGlobalPos(target, &target_G);
-  Global2Local(target_G, target_V);
-  HorizonRot(target_V, T);
+  VECTOR3 T = booster::targetInHorizon(*this, target);
   const VECTOR3 &g = in_.groundspeedHorizon();
   double speed = length(g);
   VECTOR3 d;
@@ -56,7 +54,7 @@ void larkon::landingAttitudeStep() {
     d = _V(0, -1, 0);  // no motion to steer against: stand upright
   } else {
     VECTOR3 gu = g / speed;
-    double vhor = std::sqrt(g.x * g.x + g.z * g.z);
+    double vhor = booster::horizontalLength(g);
     VECTOR3 A = unitOr(_V(T.x, 50.0 - h / 3.0, T.z), _V(0, -1, 0));
     VECTOR3 B = unitOr(_V(T.x, -0.666 * h, T.z), _V(0, -1, 0));
     double fromDown = std::acos(std::clamp(-gu.y, -1.0, 1.0));

@@ -1,7 +1,7 @@
 // The automatic reentry burn (stage 3, between 100 km and 15 km): fire the centre engine against
 // the ground velocity while the stage would still come down beyond the target.
 //
-// Prediction, with gravity gr = mu / (h + 6,371,010 m)^2 and the present vertical speed gy:
+// Prediction (prediction.h), with gravity gr = mu / (h + 6,371,010 m)^2 and the vertical speed gy:
 //   fall time to 800 m   t800 = (gy + sqrt(gy^2 + 2 gr (h - 800))) / gr
 //   time left to burn    tb = (gy + sqrt(gy^2 + 2 gr (h - 15,800))) / gr, at least 0.1 s
 //   horizontal travel with linear drag kd = 981 (22,500 / h)^2 kg/s:
@@ -18,45 +18,41 @@
 #include <algorithm>
 #include <cmath>
 
+#include "booster/guidance/prediction.h"
 #include "booster/larkon.h"
 
 namespace {
-constexpr double kPlanetRadius = 6371010.0;  // [m]
-
-double wrapAngle(double a) {
-  if (a > PI) a -= PI2;
-  if (a < -PI) a += PI2;
-  return a;
-}
+constexpr double kLeastBurnTime = 0.1;  // [s]
+constexpr double kDemandGain = 4.5;
+constexpr double kHeadingCorrectionFloor = 35000.0;  // [m]
+const double kHeadingCorrectionFrom = 0.05 * RAD;
+const double kHeadingCorrectionTo = 90.0 * RAD;
+constexpr double kHeadingCorrectionGain = -10.0;
+const double kFiringPointingError = 5.0 * RAD;
 }  // namespace
 
 void larkon::reentryBurnStep() {
+  using namespace booster;
   OBJHANDLE target = resolveTarget(in_.gravityRef());
   if (!target) return;
-  if (engineMode != 2) {
-    engineMode = 2;
+  if (engineMode != kEngineCentre) {
+    engineMode = kEngineCentre;
     applyEngineMode();
   }
-  double M = in_.mass();
-  VECTOR3 target_G, target_V, T = _V(0, 0, 0);
-  oapiGetGlobalPos(target, &target_G);
-  Global2Local(target_G, target_V);
-  HorizonRot(target_V, T);
-  const VECTOR3 &g = in_.groundspeedHorizon();
-  double h = in_.altitude();
-  double gr = GGRAV * oapiGetMass(in_.surfaceRef()) / ((h + kPlanetRadius) * (h + kPlanetRadius));
-  double t800 = (g.y + std::sqrt(std::max(0.0, g.y * g.y + 2.0 * gr * (h - 800.0)))) / gr;
-  double tbDisc = g.y * g.y + 2.0 * gr * (h - 15800.0);
-  double tb = std::max((g.y + std::sqrt(std::max(0.0, tbDisc))) / gr, 0.1);
-  double kd = 981.0 * (22500.0 / h) * (22500.0 / h);
-  double vhor = std::sqrt(g.x * g.x + g.z * g.z);
-  double reach = (1.0 - std::exp(-kd * t800 / M)) * M / kd;  // X per unit horizontal speed
+  FallView f = viewFall(*this, in_, target);
+  const VECTOR3 &g = f.ground_H;
+  double M = f.mass, h = f.altitude;
+  double t800 = fallTime(g.y, f.gravity, h, kReentryAimHeight);
+  bool burnTimeIsReal = fallDiscriminant(g.y, f.gravity, h, kReentryBurnEndHeight) >= 0;
+  double tb = std::max(fallTime(g.y, f.gravity, h, kReentryBurnEndHeight), kLeastBurnTime);
+  double vhor = horizontalLength(g);
+  double reach = dragReach(reentryDragRate(h), t800, M);  // X per unit horizontal speed
   double X = reach * vhor;
-  double delta = wrapAngle(std::atan2(g.x, g.z) - std::atan2(T.x, T.z));
-  double Dal = std::cos(delta) * std::sqrt(T.x * T.x + T.z * T.z);
+  TrackToTarget track = trackToTarget(g, f.target_H);
+  double delta = track.headingError, Dal = track.alongTrack;
   double F = GetThrusterMax(thMain[engineMode]);
-  double a = 4.5 * (vhor - Dal / reach) / tb / std::cos(in_.pitch());
-  if (tbDisc >= 0 && F > 0 && a / (F / M) > 1.0) reentryBurnOn = 1;
+  double a = kDemandGain * (vhor - Dal / reach) / tb / std::cos(in_.pitch());
+  if (burnTimeIsReal && F > 0 && a / (F / M) > 1.0) reentryBurnOn = 1;
 
   if (Dal > X) {  // the stage now comes down short of the target: the window closes
     SetThrusterLevel(thMain[engineMode], 0.0);
@@ -65,15 +61,14 @@ void larkon::reentryBurnStep() {
   }
   VECTOR3 d = g;
   double absDelta = std::fabs(delta);
-  if (reentryBurnOn == 1 && absDelta >= 0.05 * RAD && absDelta <= 90.0 * RAD && h >= 35000.0) {
-    double t = -10.0 * delta, c = std::cos(t), s = std::sin(t);
+  if (reentryBurnOn == 1 && absDelta >= kHeadingCorrectionFrom &&
+      absDelta <= kHeadingCorrectionTo && h >= kHeadingCorrectionFloor) {
+    double t = kHeadingCorrectionGain * delta, c = std::cos(t), s = std::sin(t);
     d = mul(_M(c, 0, -s, 0, 1, 0, s, 0, c), g);
   }
   HorizonInvRot(-d, guidanceVector);
   pointAlongGuidance();
-  double len = length(guidanceVector);
-  alignCos = len > 0 ? std::clamp(guidanceVector.z / len, -1.0, 1.0) : 1.0;
-  if (std::acos(alignCos) < 5.0 * RAD && Dal < X) {
+  if (angleFromPlusZ(guidanceVector) < kFiringPointingError && Dal < X) {
     SetThrusterLevel(thMain[engineMode], reentryBurnOn);
     reentryBurnShown = reentryBurnOn;
   } else {

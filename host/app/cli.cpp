@@ -278,6 +278,9 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   merge->add_option("--out", mergeOut, "write the merged records here, ordered by run");
   merge->add_option("--worst", mg.worst, "worst runs listed (default 10)")->check(CLI::Range(0, 100000));
 
+  addReplayRunOptions(*run, o);
+  CLI::App *replay = addReplayCommand(app, cmd.replay);
+
   run->footer(
       "Navigation modes: KILLROT is flown as the simulator flies it; the other modes keep their on/off state "
       "and exclusions but do not steer.\nExit status: 0 success, 2 bad arguments or bad input, 1 a failure "
@@ -308,6 +311,10 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
     if (!readMonteCarloWindOptions(mcWindText, mc, err)) return 2;
     mc.root = mcRoot, mc.modules = mcModules;
     if (!mcOut.empty()) mc.out = mcOut;
+    return -1;
+  }
+  if (replay->parsed()) {
+    cmd.command = CommandLine::Command::Replay;
     return -1;
   }
   if (merge->parsed()) {

@@ -3,6 +3,7 @@
 //   simhost run [SCENARIO] [options]          fly one scenario
 //   simhost montecarlo [SCENARIO] [options]   many recoveries over dispersed staging conditions
 //   simhost merge FILE... [options]           summarise the record files of shards of one set
+//   simhost replay TRACK --out DIR            the replay page of a track
 // SCENARIO is a .scn path or a name under Scenarios/ (default: the bundled booster recovery).
 // Bad arguments give a message naming the option and exit status 2.
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/montecarlo.h"
+#include "app/replay_cli.h"
 #include "app/staging.h"
 #include "app/wind_options.h"
 #include "world/world.h"
@@ -36,13 +38,15 @@ struct RunOptions {
   std::optional<WindSpec> wind;
   WindOptions windOptions;  // profile, turbulence, seed
   StagingOverrides staging;
+  std::filesystem::path track, replayDir;  // app/replay_cli.h
 };
 
 struct CommandLine {
-  enum class Command { Run, MonteCarlo, Merge } command = Command::Run;
+  enum class Command { Run, MonteCarlo, Merge, Replay } command = Command::Run;
   RunOptions run;
   MonteCarloOptions montecarlo;
   MergeOptions merge;
+  ReplayOptions replay;
 };
 
 // Parses argv. Returns -1 to go on, or the exit status to stop with (0 after --help, 2 after an

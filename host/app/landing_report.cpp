@@ -183,11 +183,13 @@ void LandingRecorder::sample() {
     emptyBeforeContact_ = !v_.st.tankMass.empty() && v_.st.tankMass[0] == 0.0;
     event("touchdown");
   }
+  // The tilt it came to rest at: the host re-poses a vessel onto its touchdown points as it lands.
+  double tilt = std::acos(std::max(-1.0, std::min(1.0, dotp(v_.def.touchdown.up_V, sp.up_V)))) * DEG;
+  if (!v_.landed()) tiltBeforeRest_ = tilt;
   if (airborne_ && !rest_ && v_.landed()) {
     rest_ = true;
     restTime_ = w_.simTime();
-    double c = dotp(v_.def.touchdown.up_V, sp.up_V);
-    restTilt_ = std::acos(std::max(-1.0, std::min(1.0, c))) * DEG;
+    restTilt_ = tiltBeforeRest_;
     restDistance_ = distanceToTarget();
     event("at rest");
   }

@@ -35,6 +35,10 @@ class LandingRecorder {
   std::string summary() const;
   // The booster's target as its state names it ("NULL" if none).
   const std::string &targetName() const { return targetName_; }
+  // The timeline so far: event i happened at eventTime(i).
+  size_t eventCount() const { return timeline_.size(); }
+  double eventTime(size_t i) const { return timeline_[i].time; }
+  const char *eventText(size_t i) const { return timeline_[i].what; }
 
  private:
   struct Event {
@@ -62,6 +66,7 @@ class LandingRecorder {
   bool contact_ = false, rest_ = false, emptyBeforeContact_ = false;
   double contactTime_ = 0, contactVz_ = 0, contactVh_ = 0, contactDistance_ = 0;
   double restTime_ = 0, restTilt_ = 0, restDistance_ = 0;
+  double tiltBeforeRest_ = 0;  // [deg] of the last sample before the vessel landed
   double peakQ_ = 0, peakQAlt_ = 0, peakAcc_ = 0, peakAccTime_ = 0;
   VECTOR3 lastVel_{};
   const void *lastFrame_ = nullptr;

@@ -160,7 +160,7 @@ RunDraw drawRun(const MonteCarloOptions &o, const StagingBase &base, const std::
 
 StagingBase readStagingBase(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
                             const std::filesystem::path &modulesDir) {
-  WorldSettings s = worldSettings(o.root, o.modules, RunDefaults{dataRoot, modulesDir});
+  WorldSettings s = worldSettings(o.root, o.modules, RunDefaults{dataRoot, modulesDir, {}});
   std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
   World w(s);
   w.loadScenario(file);

@@ -15,6 +15,7 @@
 #include "world/text.h"
 #include "io/flight_log.h"
 #include "io/hud.h"
+#include "io/track.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
 
@@ -89,6 +90,7 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   std::unique_ptr<World> world;
   std::unique_ptr<FlightLog> log;
   std::unique_ptr<LandingRecorder> landing;
+  std::unique_ptr<TrackWriter> track;
   std::string scenarioName = o.scenario;
   try {
     WorldSettings s = worldSettings(o.root, o.modules, d);
@@ -116,6 +118,7 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     if (!o.log.empty()) log = std::make_unique<FlightLog>(o.log, o.logEvery);
     if (Vessel *f = world->focus(); f && equalsNoCase(f->className(), "larkon"))
       landing = std::make_unique<LandingRecorder>(*world, *f);
+    track = startTrack(*world, o, scenarioName, landing.get());
   } catch (const InputError &e) {
     err << "simhost: " << e.what() << "\n";
     return 2;
@@ -127,11 +130,13 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   bool progress = isatty(STDOUT_FILENO);
   try {
     if (log && w.focus()) log->sample(w, *w.focus());
+    if (track) track->sample();
     const char *reason;
     long long lastReport = -1;
     while (!(reason = endReason(w, w.focus(), o))) {
       w.step();
       if (landing) landing->sample();
+      if (track) track->sample();
       if (log && w.focus()) log->sample(w, *w.focus());
       if (progress && w.focus() && static_cast<long long>(w.simTime()) / 10 != lastReport) {
         lastReport = static_cast<long long>(w.simTime()) / 10;
@@ -143,11 +148,13 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     if (progress) out << "\r" << std::string(60, ' ') << "\r";
     if (log && w.focus()) log->finalRow(w, *w.focus());
     finish(w, o, scenarioName, reason, landing.get(), out, err);
+    if (track && finishTrack(*track, o, reason, d, out, err) != 0) return 1;
   } catch (const RunError &e) {
     err << "simhost: " << e.what() << "\n";
     log.reset();
     try {
       finish(w, o, scenarioName, "failed", landing.get(), out, err);
+      if (track) finishTrack(*track, o, "failed", d, out, err);
     } catch (const std::exception &) {
     }
     return 1;
@@ -177,6 +184,7 @@ int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
       case CommandLine::Command::MonteCarlo:
         return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
       case CommandLine::Command::Merge: return mergeShards(cmd.merge, std::cout, std::cerr);
+      case CommandLine::Command::Replay: return runReplay(cmd.replay, defaults, std::cout, std::cerr);
       case CommandLine::Command::Run: break;
     }
     return runSimulation(cmd.run, defaults, std::cout, std::cerr);

@@ -15,6 +15,7 @@ namespace sim {
 struct RunDefaults {
   std::filesystem::path dataRoot;    // the bundled data
   std::filesystem::path modulesDir;  // beside the program
+  std::filesystem::path webDir;      // the replay page's built assets (index.html, replay.js)
 };
 
 int runSimulation(const RunOptions &o, const RunDefaults &defaults, std::ostream &out, std::ostream &err);

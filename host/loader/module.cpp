@@ -18,7 +18,22 @@ namespace sim {
 namespace {
 std::vector<InitLibRecord> g_initLib;
 int g_date2Int = 0;
+
+struct LinkedModule {
+  std::string name;
+  VESSEL *(*ovcInit)(OBJHANDLE, int);
+  void (*ovcExit)(VESSEL *);
+};
+std::vector<LinkedModule> &linkedModules() {
+  static std::vector<LinkedModule> modules;
+  return modules;
+}
 }  // namespace
+
+void linkModule(const std::string &name, VESSEL *(*ovcInit)(OBJHANDLE, int),
+                void (*ovcExit)(VESSEL *)) {
+  linkedModules().push_back({name, ovcInit, ovcExit});
+}
 
 const std::vector<InitLibRecord> &initLibCalls() { return g_initLib; }
 int date2IntCalls() { return g_date2Int; }
@@ -31,11 +46,25 @@ ModuleRegistry::~ModuleRegistry() {
 Module &ModuleRegistry::load(const std::string &name) {
   for (auto &m : modules_)
     if (equalsNoCase(m->name, name)) return *m;
+  for (const LinkedModule &l : linkedModules()) {
+    if (!equalsNoCase(l.name, name)) continue;
+    auto m = std::make_unique<Module>();
+    m->name = name;
+    m->ovcInit = l.ovcInit;
+    m->ovcExit = l.ovcExit;
+    modules_.push_back(std::move(m));
+    return *modules_.back();
+  }
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid module name \"" + name + "\"");
-  std::filesystem::path file = dir_ / (name + ".so");
+  // NAME.so first, then the simulator's Linux name libNAME.so.
+  std::filesystem::path file = dir_ / (name + ".so"), lib = dir_ / ("lib" + name + ".so");
   std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
-  if (!std::filesystem::exists(file, ec)) throw InputError("module " + name + ": file " + file.string() + " not found");
+  if (!std::filesystem::exists(file, ec)) {
+    if (!std::filesystem::exists(lib, ec))
+      throw InputError("module " + name + ": file " + file.string() + " not found (nor " + lib.string() + ")");
+    file = lib;
+  }
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {

@@ -3,6 +3,8 @@
 // A module must export ovcInit, ovcExit, ModuleDate and GetModuleVersion; all four are looked up
 // before anything is called. Loading runs the module's glue, which calls the core's InitLib; the
 // core records the module's build date (Date2Int of ModuleDate) and interface version.
+// A module linked into the program itself (linkModule) is answered without a file: it has entry
+// points but no handle, path, dates or glue.
 #pragma once
 
 #include <filesystem>
@@ -18,7 +20,7 @@ class Module {
  public:
   std::string name;
   std::filesystem::path path;
-  void *handle = nullptr;
+  void *handle = nullptr;  // null for a module linked into the program
   VESSEL *(*ovcInit)(OBJHANDLE, int) = nullptr;
   void (*ovcExit)(VESSEL *) = nullptr;
   char *(*moduleDate)() = nullptr;
@@ -33,7 +35,8 @@ class ModuleRegistry {
   ~ModuleRegistry();  // unloads in reverse order of loading
   ModuleRegistry(const ModuleRegistry &) = delete;
   ModuleRegistry &operator=(const ModuleRegistry &) = delete;
-  // The module NAME (dir/NAME.so), loaded on first use; throws InputError naming the file.
+  // The module NAME (dir/NAME.so, else dir/libNAME.so as the simulator names it on Linux), loaded
+  // on first use; throws InputError naming the file.
   Module &load(const std::string &name);
   const std::filesystem::path &dir() const { return dir_; }
 
@@ -41,6 +44,12 @@ class ModuleRegistry {
   std::filesystem::path dir_;
   std::vector<std::unique_ptr<Module>> modules_;
 };
+
+// From now on every registry answers load(name) with these entry points instead of loading
+// NAME.so: for a program that holds a module's code itself (the module's unit tests), so that it
+// and its vessels share one copy of that code and of its module-wide variables.
+void linkModule(const std::string &name, VESSEL *(*ovcInit)(OBJHANDLE, int),
+                void (*ovcExit)(VESSEL *));
 
 // Records of InitLib calls (for tests of the module glue).
 struct InitLibRecord {

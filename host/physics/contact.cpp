@@ -127,20 +127,38 @@ double contactSubstep(const Vessel &v, const MATRIX3 &R, const VECTOR3 &up_G, do
   return h;
 }
 
-void updateLandedState(Vessel &v, double dt) {
+namespace {
+// Angle [rad] of the rotation between two attitudes: |A - B| (Frobenius) = 2 sqrt(2) sin(angle / 2).
+double turnBetween(const MATRIX3 &A, const MATRIX3 &B) {
+  double d2 = 0;
+  for (int i = 0; i < 9; i++) d2 += (A.data[i] - B.data[i]) * (A.data[i] - B.data[i]);
+  return 2.0 * std::asin(std::min(1.0, std::sqrt(d2) / (2.0 * std::sqrt(2.0))));
+}
+}  // namespace
+
+void updateLandedState(Vessel &v, double t) {
   if (v.landed() || v.st.parentLink.parent) return;
+  RestWatch &w = v.st.rest;
   const CelestialBody *b = v.sp.ref;
   if (!b || v.fb.thrusting || lowestTouchdownHeight(v) > 1e-3) {
-    v.st.stillTime = 0;
+    w.sampling = false;
     return;
   }
-  VECTOR3 spin_V = tmul(v.st.R, mul(b->now().R_GP, _V(0, b->rotationRate(), 0)));
-  bool still = length(v.sp.groundVel_G) < 1e-4 && length(v.st.omega - spin_V) < 1e-4;
-  v.st.stillTime = still ? v.st.stillTime + dt : 0.0;
-  if (v.st.stillTime < kLandedRestTime - 1e-9) return;
   const MATRIX3 &R_GP = b->now().R_GP;
-  VECTOR3 r = v.st.frame == b ? v.st.rpos : v.globalPos() - b->now().pos;
-  setLandedPose(v, *b, tmul(R_GP, r), mul(transp(R_GP), v.st.R));
+  VECTOR3 pos_P = tmul(R_GP, v.st.frame == b ? v.st.rpos : v.globalPos() - b->now().pos);
+  MATRIX3 R_PV = mul(transp(R_GP), v.st.R);
+  if (!w.sampling) {
+    w = {true, t, t, pos_P, R_PV};
+    return;
+  }
+  double elapsed = t - w.sampleTime;
+  if (elapsed < kRestSampleInterval - 1e-9) return;
+  double turn = turnBetween(R_PV, w.R_PV);
+  bool moved = length2(pos_P - w.pos_P) / elapsed > kRestMotionThreshold || turn * turn / elapsed > kRestMotionThreshold;
+  if (moved) w.quietSince = t;
+  w.sampleTime = t, w.pos_P = pos_P, w.R_PV = R_PV;
+  if (t - w.quietSince < kLandedRestTime - 1e-9) return;
+  restOnTouchdownPoints(v, *b);
   v.st.anchors.clear();
   v.stateChanged();
 }

@@ -57,9 +57,17 @@ void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, dou
 // Sub-step length [s] for contact integration (at most dt).
 double contactSubstep(const Vessel &v, const MATRIX3 &R, const VECTOR3 &up_G, double mass, double dt);
 
-// The landed-state rule: in ground contact, with no thrust, the vessel at rest relative to the
-// surface (below 1e-4 m/s and 1e-4 rad/s) for 5 s becomes LANDED, frozen to the surface.
-void updateLandedState(Vessel &v, double dt);
-constexpr double kLandedRestTime = 5.0;  // [s]
+// The landed-state rule, as the simulator has it: a vessel in ground contact with no thrust is
+// sampled at most every 0.1 s; its quiet spell starts again whenever the squared displacement
+// relative to the surface per elapsed time [m^2/s], or the squared attitude change per elapsed time
+// [rad^2/s], since the last sample exceeds 1e-4 (over 0.1 s: 3.2 cm/s, or 1.8 deg/s; the booster is
+// then landed some 7 s after first contact, as in the simulator, where a bound of 1e-4 rad/s on
+// the turn would hold it for 10 s). After 5 s of quiet it becomes LANDED: re-posed onto
+// its touchdown points at its place and heading, and frozen to the surface. t is the time [s] at
+// the end of the step.
+void updateLandedState(Vessel &v, double t);
+constexpr double kLandedRestTime = 5.0;        // [s] of quiet
+constexpr double kRestSampleInterval = 0.1;    // [s] least time between samples
+constexpr double kRestMotionThreshold = 1e-4;  // [m^2/s] and [rad^2/s]
 
 }  // namespace sim

@@ -80,8 +80,22 @@ namespace sim {
 void setLandedPose(Vessel &v, const CelestialBody &b, const VECTOR3 &pos_P, const MATRIX3 &R_PV) {
   v.st.status = FlightStatus::Landed;
   v.st.landed = {&b, pos_P, R_PV};
-  v.st.stillTime = 0;
+  v.st.rest = {};
   updateLandedKinematics(v);
+}
+
+void restOnTouchdownPoints(Vessel &v, const CelestialBody &b) {
+  const BodyKinematics &k = b.now();
+  VECTOR3 r_P = tmul(k.R_GP, v.st.frame == &b ? v.st.rpos : v.globalPos() - k.pos);
+  double lng = std::atan2(r_P.z, r_P.x), lat = std::asin(std::clamp(r_P.y / length(r_P), -1.0, 1.0));
+  MATRIX3 R_HP = localToHorizon(lng, lat);
+  // the heading of the longitudinal axis of the touchdown plane (or of +z), projected on the ground
+  const std::vector<TOUCHDOWNVTX> &td = v.def.touchdown.points;
+  VECTOR3 lng_V = td.size() >= 3 ? td[0].pos - (td[1].pos + td[2].pos) * 0.5 : _V(0, 0, 1);
+  VECTOR3 lng_H = mul(R_HP, tmul(k.R_GP, mul(v.st.R, lng_V)));
+  double heading = std::hypot(lng_H.x, lng_H.z) > 1e-9 ? std::atan2(lng_H.x, lng_H.z) : 0.0;
+  VECTOR3 pos_P = equToLocalDir(lng, lat) * (b.meanRadius + restingHeight(v, b));
+  setLandedPose(v, b, pos_P, mul(transp(R_HP), resting_HV(v, heading)));
 }
 
 // The global state of a landed vessel from its planet-local pose at the present time.

@@ -54,6 +54,16 @@ struct ParentLink {
 
 enum class FlightStatus { Flying, Landed };
 
+// Watch over a vessel in ground contact with no thrust, for the landed-state rule: its pose
+// relative to the surface, sampled at most every 0.1 s.
+struct RestWatch {
+  bool sampling = false;  // a sample of the present contact exists
+  double sampleTime = 0;  // [s] simulation time of the last sample
+  double quietSince = 0;  // [s] start of the present quiet spell
+  VECTOR3 pos_P{};        // [m] planet-local position at the last sample
+  MATRIX3 R_PV{};         // vessel -> planet-local attitude at the last sample
+};
+
 // Where a touchdown point sticks to the ground while static friction holds it.
 struct ContactAnchor {
   bool valid = false;
@@ -69,7 +79,7 @@ struct VesselState {
 
   FlightStatus status = FlightStatus::Flying;
   LandedPose landed;
-  double stillTime = 0;  // [s] time at rest in ground contact with no thrust
+  RestWatch rest;        // the landed-state rule's samples
   bool crashed = false;  // a touchdown point was driven a metre into the ground
   std::vector<ContactAnchor> anchors;  // by touchdown point, while in contact
 

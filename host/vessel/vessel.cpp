@@ -203,7 +203,7 @@ VECTOR3 Vessel::weightVector() {
 void Vessel::releaseFromGround() {
   if (st.status != sim::FlightStatus::Landed) return;
   st.status = sim::FlightStatus::Flying;
-  st.stillTime = 0;
+  st.rest = {};
 }
 
 // --- touchdown points ---------------------------------------------------------------------------

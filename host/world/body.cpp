@@ -6,6 +6,8 @@
 //   v = dr/dt, a = -n^2 r.
 // A planet sits at its system barycentre minus the mass-weighted offsets of its moons; a moon at
 // the barycentre plus its own orbit minus the same offsets.
+// Rotation and precession of the axis: see body.h. Within the integrator's intermediate stages the
+// axis is held (it turns by 1e-13 rad in a step); every step boundary evaluates it afresh.
 #include "world/body.h"
 
 #include "world/frames.h"
@@ -35,9 +37,30 @@ void CelestialBody::setStartMjd(double mjd) {
   orbit.cosInc = std::cos(orbit.inclination), orbit.sinInc = std::sin(orbit.inclination);
   double sinceEpoch = (mjd - kEpochMjd) * 86400.0;
   orbitPhaseStart_ = posangle(orbit.longitude0 - orbit.node + orbit.meanMotion * sinceEpoch);
-  R_ecl_ = obliquityMatrix(obliquity);
+  startMjd_ = mjd;
+  R_tilt_ = obliquityMatrix(obliquity);
+  refTilted_ = precessionLan != 0 || precessionObliquity != 0;
+  R_ref_ = mul(spinMatrix(precessionLan), obliquityMatrix(precessionObliquity));
   spinStart_ = sidRotPeriod > 0 ? posangle(sidRotOffset + std::fmod(sinceEpoch / sidRotPeriod, 1.0) * PI2)
                                 : sidRotOffset;
+}
+
+double CelestialBody::axisNode(double mjd) const {
+  return precessionPeriod != 0 ? lan + PI2 * (mjd - lanMjd) / precessionPeriod : lan;
+}
+
+void CelestialBody::axisFrameAt(double t, MATRIX3 &R_axis, double &angle) const {
+  double node = axisNode(startMjd_ + t / 86400.0);
+  R_axis = mul(spinMatrix(node), R_tilt_);
+  if (refTilted_) R_axis = mul(R_ref_, R_axis);
+  angle = spinStart_ + rotationRate() * t - node * std::cos(obliquity);
+}
+
+VECTOR3 CelestialBody::axisAt(double t) const {
+  MATRIX3 R;
+  double angle;
+  axisFrameAt(t, R, angle);
+  return _V(R.m12, R.m22, R.m32);
 }
 
 void CelestialBody::systemOrbit(double t, VECTOR3 &pos, VECTOR3 &vel, VECTOR3 &acc) const {
@@ -71,8 +94,9 @@ BodyKinematics CelestialBody::kinematicsAt(double t) const {
     k.vel = star->now().vel + v + ov;
     k.acc = a + oa;
   }
-  k.spinAngle = spinStart_ + rotationRate() * t;
-  k.R_GP = mul(R_ecl_, spinMatrix(k.spinAngle));
+  MATRIX3 R_axis;
+  axisFrameAt(t, R_axis, k.spinAngle);
+  k.R_GP = mul(R_axis, spinMatrix(k.spinAngle));
   return k;
 }
 
@@ -86,7 +110,10 @@ BodyKinematics CelestialBody::advanced(const BodyKinematics &k, double dt) const
 }
 
 MATRIX3 CelestialBody::rotationAt(double t) const {
-  return mul(R_ecl_, spinMatrix(spinStart_ + rotationRate() * t));
+  MATRIX3 R_axis;
+  double angle;
+  axisFrameAt(t, R_axis, angle);
+  return mul(R_axis, spinMatrix(angle));
 }
 
 }  // namespace sim

@@ -1,8 +1,20 @@
 // Celestial bodies and surface bases.
 //
-// A body is a point mass with a mean radius; planets and moons rotate about their own +y axis
-// (sidereal period, rotation offset at the epoch MJD 51544.5, obliquity towards ecliptic longitude
-// 90 deg; no precession). Motion is analytic: a star is fixed at the global origin; a planet's
+// A body is a point mass with a mean radius; planets and moons rotate about their own +y axis, and
+// that axis precesses as the simulator's planet configuration describes it:
+//   L_rel(mjd) = LAN + 2 pi (mjd - LAN_MJD) / PrecessionPeriod            (node of the axis on the
+//                                                                          precession reference)
+//   R_GP(t)    = R_ref R_y(L_rel) R_x(Obliquity) S(angle)                  (planet-local -> global)
+//   angle(t)   = SidRotOffset + 2 pi t_epoch / SidRotPeriod - L_rel cos(Obliquity)
+// with R_x(e) the tilt of +y by e towards global +z about the equinox direction x, R_y(a) = S(a) the
+// turn about the ecliptic pole y (frames.h), R_ref = R_y(PrecessionLAN) R_x(PrecessionObliquity)
+// the tilt of the precession reference pole (the identity for Earth), t_epoch the seconds since
+// MJD 51544.5. Written as an axis of ecliptic obliquity e_a and node W_a, R_y(L_rel) R_x(e) is
+// R_y(W_a) R_x(e_a) S(d) with d the node offset that keeps the prime meridian continuous; for Earth
+// e_a = Obliquity, W_a = L_rel and d = 0. The - L_rel cos(Obliquity) term holds the prime meridian
+// fixed in the equator as the node moves. Earth's axis turns once in 25,770 years, against the
+// direction of the rotation: in 24 years (MJD 51544.5 to 60300.5) L_rel = -0.3349 deg.
+// Motion is analytic: a star is fixed at the global origin; a planet's
 // system barycentre moves on a circular orbit about its parent, and the planet and its moons move
 // on circular orbits about that barycentre, with periods from Kepler's law so that the motion is
 // consistent with the point-mass gravity the vessels feel.
@@ -46,7 +58,12 @@ class CelestialBody : public WorldObject {
   double meanRadius = 0;        // [m]
   double sidRotPeriod = 0;      // [s] (0: not rotating)
   double sidRotOffset = 0;      // [rad] rotation angle at the epoch
-  double obliquity = 0;         // [rad]
+  double obliquity = 0;         // [rad] of the axis to the precession reference pole
+  double precessionPeriod = 0;  // [days] of the axis's node (0: no precession; negative: retrograde)
+  double lan = 0;               // [rad] node of the axis at lanMjd
+  double lanMjd = 51544.5;      // [MJD]
+  double precessionLan = 0;     // [rad] node of the precession reference pole on the ecliptic
+  double precessionObliquity = 0;  // [rad] tilt of the precession reference pole from the ecliptic pole
   bool hasAtmosphere = false;   // the Earth atmosphere model applies
   double soiRadius = 0;         // [m] sphere of influence about the parent (0: unbounded)
   int index = -1;               // position in the world's body list
@@ -72,6 +89,10 @@ class CelestialBody : public WorldObject {
 
   // Epoch bookkeeping: angles at the start of the simulation, reduced to [0, 2 pi).
   void setStartMjd(double mjd);
+  // Node of the rotation axis on the precession reference [rad] at mjd.
+  double axisNode(double mjd) const;
+  // Direction of the rotation axis (planet-local +y) in global axes at simulation time t.
+  VECTOR3 axisAt(double t) const;
 
  private:
   friend class World;
@@ -81,9 +102,15 @@ class CelestialBody : public WorldObject {
   void systemOrbit(double t, VECTOR3 &pos, VECTOR3 &vel, VECTOR3 &acc) const;
   double systemMass() const;
 
+  // The precessed axis frame R_ref R_y(L_rel) R_x(Obliquity) and the rotation angle at time t.
+  void axisFrameAt(double t, MATRIX3 &R_axis, double &angle) const;
+
+  double startMjd_ = 51544.5;   // [MJD] of simulation time 0
   double orbitPhaseStart_ = 0;  // [rad] orbital longitude at the simulation start
-  double spinStart_ = 0;        // [rad] spin angle at the simulation start
-  MATRIX3 R_ecl_{};             // obliquity rotation (set with the start MJD)
+  double spinStart_ = 0;        // [rad] spin angle at the simulation start, without precession
+  MATRIX3 R_tilt_{};            // R_x(Obliquity) (set with the start MJD)
+  MATRIX3 R_ref_{};             // tilt of the precession reference pole
+  bool refTilted_ = false;      // R_ref_ is not the identity
   BodyKinematics current_;
 };
 

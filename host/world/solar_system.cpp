@@ -2,6 +2,7 @@
 #include "world/solar_system.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "loader/config_file.h"
@@ -34,6 +35,13 @@ CelestialBody &readBody(World &w, const std::filesystem::path &dir, const std::s
   b->sidRotPeriod = optional(c, "SidRotPeriod", 0);
   b->sidRotOffset = optional(c, "SidRotOffset", 0);
   b->obliquity = optional(c, "Obliquity", 0);
+  b->precessionPeriod = optional(c, "PrecessionPeriod", 0);
+  b->lan = optional(c, "LAN", 0);
+  b->lanMjd = optional(c, "LAN_MJD", 51544.5);
+  b->precessionLan = optional(c, "PrecessionLAN", 0);
+  b->precessionObliquity = optional(c, "PrecessionObliquity", 0);
+  if (!std::isfinite(b->precessionPeriod + b->lan + b->lanMjd + b->precessionLan + b->precessionObliquity))
+    throw InputError(c.file() + ": precession values must be finite");
   std::string atm;
   b->hasAtmosphere = c.text("Atmosphere", atm) && equalsNoCase(atm, "Earth");
   if (parent) {

@@ -8,7 +8,6 @@
 #include "world/world.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 #include "anim/mesh_library.h"
@@ -301,65 +300,90 @@ void World::step() {
   double dt = settings_.dt, t0 = simTime(), mjd0 = mjd();
   deliverInputBoxes();
   deliverEvents();
+  snapshotVessels();
+  callPreStep(t0, dt, mjd0);
+  dropDeletedVessels();
+  for (const StepEntry &e : stepList_) buildForces(*e.vessel, dt);
+  integrateFreeVessels(t0, dt);
+  advanceBodies();
+  updateSurfaces();
+  checkStates();
+  callPostStep(simTime(), dt, mjd());
+  if (afterStep) afterStep(*this);
+}
 
-  // Vessels may be created or deleted by callbacks; walk a snapshot of pointers that are checked.
-  std::vector<Vessel *> &list = stepList_;
-  list.clear();
-  for (auto &v : vessels_) list.push_back(v.get());
-  auto alive = [&](Vessel *v) {
-    for (auto &p : vessels_)
-      if (p.get() == v) return true;
-    return false;
-  };
+void World::snapshotVessels() {
+  stepList_.clear();
+  for (auto &v : vessels_) stepList_.push_back({v.get(), v->serial()});
+}
 
-  for (Vessel *v : list)
-    if (alive(v))
-      if (VESSEL2 *cb = v->callbacks()) {
-        if (!profilePreStep) {
-          cb->clbkPreStep(t0, dt, mjd0);
-          continue;
-        }
-        auto start = std::chrono::steady_clock::now();
+// Serials are never reused, so a vessel deleted by a callback is recognised without touching it.
+bool World::stillExists(const StepEntry &e) const {
+  return e.serial < objects_.size() && objects_[e.serial] == e.vessel;
+}
+
+void World::dropDeletedVessels() {
+  stepList_.erase(std::remove_if(stepList_.begin(), stepList_.end(), [&](const StepEntry &e) { return !stillExists(e); }),
+                  stepList_.end());
+}
+
+void World::callPreStep(double t0, double dt, double mjd0) {
+  for (const StepEntry &e : stepList_)
+    if (stillExists(e))
+      if (VESSEL2 *cb = e.vessel->callbacks()) {
+        if (preStepObserver) preStepObserver->begin(*e.vessel);
         cb->clbkPreStep(t0, dt, mjd0);
-        preStepSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        preStepCalls++;
+        if (preStepObserver) preStepObserver->end(*e.vessel);
       }
-  list.erase(std::remove_if(list.begin(), list.end(), [&](Vessel *v) { return !alive(v); }), list.end());
+}
 
-  for (Vessel *v : list) buildForces(*v, dt);
-
+// Free vessels are integrated through the step with the bodies at its start, middle and end.
+void World::integrateFreeVessels(double t0, double dt) {
   stageBodies_[0] = bodiesNow_;
   stageBodies_[1].resize(bodies_.size());
   for (size_t i = 0; i < bodies_.size(); i++) stageBodies_[1][i] = bodies_[i]->advanced(bodiesNow_[i], 0.5 * dt);
   bodiesAt(t0 + dt, stageBodies_[2]);
   StepBodies sb{&stageBodies_[0], &stageBodies_[1], &stageBodies_[2]};
-  for (Vessel *v : list) {
-    if (v->st.parentLink.parent || v->landed()) continue;
-    v->rebase(gravityRefAt(v->globalPos()));
-    integrateVessel(*this, *v, dt, sb);
+  for (const StepEntry &e : stepList_) {
+    Vessel &v = *e.vessel;
+    if (v.st.parentLink.parent || v.landed()) continue;
+    v.rebase(gravityRefAt(v.globalPos()));
+    integrateVessel(*this, v, dt, sb);
   }
+}
 
+// The clock moves to the end of the step, and the bodies with it (computed at t1 above).
+void World::advanceBodies() {
   step_++;
-  for (size_t i = 0; i < bodies_.size(); i++) bodies_[i]->setNow(stageBodies_[2][i]);  // computed at t1 above
+  for (size_t i = 0; i < bodies_.size(); i++) bodies_[i]->setNow(stageBodies_[2][i]);
   bodiesNow_ = stageBodies_[2];
-  for (Vessel *v : list)
-    if (v->landed() && !v->st.parentLink.parent) updateLandedKinematics(*v);
-  for (Vessel *v : list)
-    if (!v->st.parentLink.parent) v->stateChanged();
-  for (Vessel *v : list) updateLandedState(*v, dt);
-  for (Vessel *v : list) {
-    if (!stateFinite(v->st))
-      throw RunError("vessel " + v->name() + ": state became non-finite at t = " + std::to_string(simTime()) + " s");
-    if (!stateMeasurable(v->st))
-      throw UnmeasurableState("vessel " + v->name() + ": position, speed or rotation became too large to measure at t = " +
+}
+
+// Landed vessels ride on their planet; every free vessel's surface parameters are recomputed (which
+// carries attached children along), then the landed-state check runs.
+void World::updateSurfaces() {
+  for (const StepEntry &e : stepList_)
+    if (e.vessel->landed() && !e.vessel->st.parentLink.parent) updateLandedKinematics(*e.vessel);
+  for (const StepEntry &e : stepList_)
+    if (!e.vessel->st.parentLink.parent) e.vessel->stateChanged();
+  for (const StepEntry &e : stepList_) updateLandedState(*e.vessel, simTime());
+}
+
+void World::checkStates() const {
+  for (const StepEntry &e : stepList_) {
+    const Vessel &v = *e.vessel;
+    if (!stateFinite(v.st))
+      throw RunError("vessel " + v.name() + ": state became non-finite at t = " + std::to_string(simTime()) + " s");
+    if (!stateMeasurable(v.st))
+      throw UnmeasurableState("vessel " + v.name() + ": position, speed or rotation became too large to measure at t = " +
                               std::to_string(simTime()) + " s");
   }
+}
 
-  double t1 = simTime(), mjd1 = mjd();
-  for (Vessel *v : list)
-    if (alive(v))
-      if (VESSEL2 *cb = v->callbacks()) cb->clbkPostStep(t1, dt, mjd1);
-  if (afterStep) afterStep(*this);
+void World::callPostStep(double t1, double dt, double mjd1) {
+  for (const StepEntry &e : stepList_)
+    if (stillExists(e))
+      if (VESSEL2 *cb = e.vessel->callbacks()) cb->clbkPostStep(t1, dt, mjd1);
 }
 
 // --- input -----------------------------------------------------------------------------------------

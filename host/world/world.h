@@ -72,6 +72,14 @@ struct KeyEvent {
   std::vector<DWORD> modifiers;  // scan codes held during the event
 };
 
+// Watches the modules' pre-step callbacks from outside the physics.
+class PreStepObserver {
+ public:
+  virtual ~PreStepObserver() = default;
+  virtual void begin(const Vessel &v) = 0;
+  virtual void end(const Vessel &v) = 0;
+};
+
 class World {
  public:
   explicit World(WorldSettings settings);
@@ -159,10 +167,8 @@ class World {
 
   // --- stepping ---------------------------------------------------------------------------------
   void step();
-  // Wall time spent in the modules' clbkPreStep, measured while profiling is on (benchmarks).
-  bool profilePreStep = false;
-  double preStepSeconds = 0;
-  long long preStepCalls = 0;
+  // Told before and after every module's clbkPreStep (a benchmark times them); null: no one.
+  PreStepObserver *preStepObserver = nullptr;
   // Observer called after every step (logging, progress); may be empty.
   std::function<void(World &)> afterStep;
 
@@ -194,6 +200,21 @@ class World {
   void deliverInputBoxes();
   void updateBodies(double t);
 
+  // The phases of step(), in the order of the list above.
+  struct StepEntry {
+    Vessel *vessel;
+    unsigned serial;  // tells a vessel deleted during the step from one created at its address
+  };
+  void snapshotVessels();
+  bool stillExists(const StepEntry &e) const;
+  void dropDeletedVessels();
+  void callPreStep(double t0, double dt, double mjd0);
+  void integrateFreeVessels(double t0, double dt);
+  void advanceBodies();
+  void updateSurfaces();
+  void checkStates() const;
+  void callPostStep(double t1, double dt, double mjd1);
+
   WorldSettings settings_;
   long long step_ = 0;
   double startMjd_ = 51544.5;
@@ -219,7 +240,7 @@ class World {
   std::vector<std::string> textures_;
 
   std::vector<BodyKinematics> bodiesNow_;
-  std::vector<Vessel *> stepList_;  // scratch: the vessels of the current step
+  std::vector<StepEntry> stepList_;  // scratch: the vessels of the current step
   std::vector<BodyKinematics> stageBodies_[3];  // scratch: bodies at t0, t0 + dt/2, t0 + dt
 };
 

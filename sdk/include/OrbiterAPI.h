@@ -603,8 +603,13 @@ OAPIFUNC double oapiGetSimMJD();   // [days] modified Julian date at the start o
 OAPIFUNC SURFHANDLE oapiRegisterExhaustTexture(char *name);   // null if not found
 OAPIFUNC SURFHANDLE oapiRegisterParticleTexture(char *name);  // null if not found
 OAPIFUNC void oapiCameraAttach(OBJHANDLE hObj, int mode);     // mode 0 internal, 1 external, 2 unchanged
+#ifdef ARVEX_SDK_LINUX_VARIANT  // the Linux edition's form (modules are compiled against it too)
+OAPIFUNC void oapiOpenInputBox(const char *title, bool (*Clbk)(void *, const char *, void *), const char *buf = 0,
+                               int vislen = 20, void *usrdata = 0);
+#else
 OAPIFUNC void oapiOpenInputBox(char *title, bool (*Clbk)(void *, char *, void *), char *buf = 0, int vislen = 20,
                                void *usrdata = 0);
+#endif
 OAPIFUNC void oapiWriteLog(char *line);  // a line in the simulator's log
 // Scenario files
 OAPIFUNC void oapiWriteScenario_string(FILEHANDLE scn, char *item, char *string);  // "  item string"

@@ -230,7 +230,11 @@ class OAPIFUNC VESSEL2 : public VESSEL {
   virtual void clbkDockEvent(int dock, OBJHANDLE mate);
   virtual void clbkAnimate(double simt);
   virtual int clbkConsumeDirectKey(char *kstate);
+#ifdef ARVEX_SDK_LINUX_VARIANT  // the Linux edition's form (modules are compiled against it too)
+  virtual int clbkConsumeBufferedKey(int key, bool down, char *kstate);  // 1 consumed
+#else
   virtual int clbkConsumeBufferedKey(DWORD key, bool down, char *kstate);  // 1 consumed
+#endif
   virtual bool clbkLoadGenericCockpit();
   virtual bool clbkLoadPanel(int id);
   virtual bool clbkPanelMouseEvent(int id, int event, int mx, int my);

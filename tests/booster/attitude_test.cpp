@@ -30,9 +30,9 @@ double rcsAcceleration(Stage &s) { return 36.92 * 1000 / (129 * s.intf->GetMass(
 struct Commands {
   double pitch, yaw;
 };
-Commands run(Stage &s, const char *law, const VECTOR3 &w = _V(0, 0, 0)) {
+Commands run(Stage &s, const boostertest::Operation &law, const VECTOR3 &w = _V(0, 0, 0)) {
   s.v->st.omega = w;
-  if (!boostertest::callOperation(s, law)) ADD_FAILURE() << "no " << law;
+  (s.b->*law.run)();
   auto level = [&](THGROUP_TYPE t) { return s.groupLevel(t); };
   EXPECT_EQ(level(THGROUP_ATT_BANKLEFT) + level(THGROUP_ATT_BANKRIGHT), 0.0);  // pitch and yaw only
   EXPECT_EQ(level(THGROUP_ATT_PITCHUP) * level(THGROUP_ATT_PITCHDOWN), 0.0);  // one of a pair at most
@@ -51,7 +51,6 @@ Commands reentry(Stage &s, double aoa, double slip, const VECTOR3 &w = _V(0, 0, 
 
 TEST(BoosterAttitude, FarFromTheTargetTheCommandSaturatesTowardsIt) {
   Stage s = ready();
-  if (!boostertest::moduleFunction(*s.v, kPointAlongGuidance)) GTEST_SKIP() << "module symbols not found";
   Commands c = point(s, _V(0, 1, 0));  // +z to turn towards +y: pitch up
   EXPECT_EQ(c.pitch, 1.0);
   EXPECT_EQ(c.yaw, 0.0);
@@ -71,7 +70,6 @@ TEST(BoosterAttitude, ProfileTargetRateIsLimitedToTheMaximumRate) {
   for (bool full : {false, true}) {
     SCOPED_TRACE(full ? "fuelled" : "main tank empty");
     Stage s = ready(full);
-    if (!boostertest::moduleFunction(*s.v, kPointAlongGuidance)) GTEST_SKIP() << "module symbols not found";
     ASSERT_DOUBLE_EQ(s.b->maxAttRate, 3 * RAD);
     double profile = std::min(0.9 * std::sqrt(2 * rcsAcceleration(s) * PI05), 3 * RAD);
     if (!full) {
@@ -88,7 +86,6 @@ TEST(BoosterAttitude, ProfileTargetRateIsLimitedToTheMaximumRate) {
 // chosen between the profile's target rate and the error, where the two laws disagree in sign.
 TEST(BoosterAttitude, ErrorExactlyAtTheBandEdgeUsesTheProfileLaw) {
   Stage s = ready();
-  if (!boostertest::moduleFunction(*s.v, kPointAlongGuidance)) GTEST_SKIP() << "module symbols not found";
   double a = rcsAcceleration(s);
   // pointing: pitch error atan2(-gy, gz), band 1 deg; the first gy at or beyond the edge
   double gy = std::tan(1 * RAD);
@@ -111,7 +108,6 @@ TEST(BoosterAttitude, ErrorExactlyAtTheBandEdgeUsesTheProfileLaw) {
 // On target the proportional law damps the rate: u = -w / 0.1 s / a, here 0.5 on each axis.
 TEST(BoosterAttitude, PointingFadesInDenseFlowTheHoldsDoNot) {
   Stage s = ready();
-  if (!boostertest::moduleFunction(*s.v, kPointAlongGuidance)) GTEST_SKIP() << "module symbols not found";
   double w = -0.5 * 0.1 * rcsAcceleration(s);
   const std::pair<double, double> fades[] = {{0, 1.0}, {20e3, 0.625}, {40e3, 0.25}, {80e3, 0.25}};
   for (auto [q, f] : fades) {
@@ -130,7 +126,6 @@ TEST(BoosterAttitude, PointingFadesInDenseFlowTheHoldsDoNot) {
 
 TEST(BoosterAttitude, PointingBelow300MetresSlowsTheRateAndAlwaysEndsKillRotation) {
   Stage s = ready();
-  if (!boostertest::moduleFunction(*s.v, kPointAlongGuidance)) GTEST_SKIP() << "module symbols not found";
   s.intf->ActivateNavmode(NAVMODE_KILLROT);
   reentry(s, PI, PI);
   EXPECT_TRUE(s.intf->GetNavmodeState(NAVMODE_KILLROT));  // only the pointing law ends it
@@ -151,19 +146,19 @@ TEST(BoosterAttitude, PointingBelow300MetresSlowsTheRateAndAlwaysEndsKillRotatio
 
 TEST(BoosterAttitude, NoAuthorityOrNoGuidanceGivesNoCommand) {
   Stage s = ready();
-  if (!boostertest::moduleFunction(*s.v, kPointAlongGuidance)) GTEST_SKIP() << "module symbols not found";
   int refused = s.world->diagnostics().refusedCount();
   s.intf->SetThrusterGroupLevel(THGROUP_ATT_PITCHUP, 0.3);
   Commands c = point(s, _V(NAN, NAN, NAN), _V(0.01, 0.01, 0));
   EXPECT_EQ(c.pitch, 0.0);
   EXPECT_EQ(c.yaw, 0.0);
   s.intf->SetThrusterMax0(s.b->thRcs[0], 0.0);  // the laws scale by the first RCS thruster
-  for (const char *law : {kPointAlongGuidance, kHoldReentryAttitude, kHoldVerticalAttitude}) {
+  for (const boostertest::Operation &law :
+       {kPointAlongGuidance, kHoldReentryAttitude, kHoldVerticalAttitude}) {
     s.b->guidanceVector = _V(1, 1, -1);
     s.v->sp.aoa = 0.3, s.v->sp.slip = -0.2;
     c = run(s, law, _V(0.01, -0.01, 0));
-    EXPECT_EQ(c.pitch, 0.0) << law;
-    EXPECT_EQ(c.yaw, 0.0) << law;
+    EXPECT_EQ(c.pitch, 0.0) << law.name;
+    EXPECT_EQ(c.yaw, 0.0) << law.name;
   }
   EXPECT_EQ(s.world->diagnostics().refusedCount(), refused);  // nothing non-finite reached the host
 }

@@ -1,30 +1,24 @@
-// Test support for the larkon booster: a world with one booster, its members through the module's
-// own class, keys and codes, thruster and group look-ups, HUD rows, scenario loading, and calls of
-// the module's operations that no callback reaches directly.
+// Test support for the larkon booster: a world with one booster, its members and operations
+// through the booster's own class, keys and codes, thruster and group look-ups, HUD rows and
+// scenario loading.
 //
-// The module is loaded by the host like any other; its class members are public, so a test reads
-// and sets them through the VESSEL3 interface pointer. Its non-virtual operations are hidden
-// symbols: callOperation finds them in the loaded module's own symbol table.
+// The booster code is linked into the test programs and registered with the host as the module
+// of its class (linked_booster.cpp), so a test calls its operations directly and shares its
+// module-wide target name. A booster made any other way (from the module file) is an error.
 #pragma once
 
-#include <dlfcn.h>
-#include <elf.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
-#include <map>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "anim/animation.h"
 #include "booster/larkon.h"
 #include "io/hud.h"
-#include "loader/module.h"
+#include "linked_module.h"
 #include "world_fixture.h"
 
 namespace boostertest {
@@ -78,7 +72,12 @@ struct Stage {
   }
 };
 
-inline larkon *boosterOf(Vessel &v) { return static_cast<larkon *>(static_cast<VESSEL3 *>(v.callbacks3())); }
+// The booster object of v; throws if v is no booster made from the linked code.
+inline larkon *boosterOf(Vessel &v) {
+  if (!testsupport::madeFromLinkedCode(v) || !v.callbacks3())
+    throw std::runtime_error("vessel " + v.name() + " is not a booster made from the linked code");
+  return static_cast<larkon *>(static_cast<VESSEL3 *>(v.callbacks3()));
+}
 
 inline Stage adopt(std::unique_ptr<sim::World> world, Vessel &v) {
   Stage s;
@@ -124,55 +123,16 @@ inline Stage loaded(const std::string &lines, double dt = 0.02) {
   return s;
 }
 
-// --- the module's hidden operations ---------------------------------------------------------------
+// --- operations by name, for tables of them ------------------------------------------------------
 
-// Address of a function in the loaded module, from the module file's symbol table (null if absent).
-// The offset is cached; the base is looked up each time, as every world loads the module afresh.
-inline void *moduleFunction(const Vessel &v, const std::string &symbol) {
-  static std::map<std::string, Elf64_Addr> offsets;  // 0: not found
-  Dl_info info{};
-  if (!v.module || !dladdr(reinterpret_cast<void *>(v.module->ovcInit), &info)) return nullptr;
-  std::string key = v.module->path.string() + ":" + symbol;
-  auto it = offsets.find(key);
-  if (it == offsets.end()) {
-    std::ifstream f(v.module->path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    auto read = [&](auto &out, size_t at) {  // false past the end of the file
-      if (at + sizeof out > bytes.size()) return false;
-      std::memcpy(&out, bytes.data() + at, sizeof out);
-      return true;
-    };
-    Elf64_Addr offset = 0;
-    Elf64_Ehdr eh{};
-    if (!read(eh, 0) || std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64)
-      eh.e_shnum = 0;
-    for (int i = 0; i < eh.e_shnum && !offset; i++) {
-      Elf64_Shdr sh, strtab;
-      if (!read(sh, eh.e_shoff + i * sizeof sh) || sh.sh_type != SHT_SYMTAB) continue;
-      if (!read(strtab, eh.e_shoff + sh.sh_link * sizeof strtab)) continue;
-      for (size_t k = 0; k < sh.sh_size / sizeof(Elf64_Sym) && !offset; k++) {
-        Elf64_Sym sym;
-        if (!read(sym, sh.sh_offset + k * sizeof sym)) break;
-        size_t name = strtab.sh_offset + sym.st_name;  // NUL-terminated, compared with its NUL
-        if (ELF64_ST_TYPE(sym.st_info) == STT_FUNC && name + symbol.size() < bytes.size() &&
-            std::memcmp(bytes.data() + name, symbol.c_str(), symbol.size() + 1) == 0)
-          offset = sym.st_value;
-      }
-    }
-    it = offsets.emplace(key, offset).first;
-  }
-  return it->second ? static_cast<char *>(info.dli_fbase) + it->second : nullptr;
-}
-
-// Runs the booster operation `void larkon::NAME()` (mangled name); false if it cannot be found.
-inline bool callOperation(Stage &s, const char *mangled) {
-  void *fn = moduleFunction(*s.v, mangled);
-  if (!fn) return false;
-  reinterpret_cast<void (*)(larkon *)>(fn)(s.b);  // a member function without arguments
-  return true;
-}
-constexpr const char *kHoldReentryAttitude = "_ZN6larkon19holdReentryAttitudeEv";
-constexpr const char *kHoldVerticalAttitude = "_ZN6larkon20holdVerticalAttitudeEv";
-constexpr const char *kPointAlongGuidance = "_ZN6larkon18pointAlongGuidanceEv";
+struct Operation {
+  const char *name;
+  void (larkon::*run)();
+};
+inline constexpr Operation kHoldReentryAttitude{"holdReentryAttitude",
+                                                &larkon::holdReentryAttitude};
+inline constexpr Operation kHoldVerticalAttitude{"holdVerticalAttitude",
+                                                 &larkon::holdVerticalAttitude};
+inline constexpr Operation kPointAlongGuidance{"pointAlongGuidance", &larkon::pointAlongGuidance};
 
 }  // namespace boostertest

@@ -74,7 +74,6 @@ TEST(BoosterClosedLoop, VerticalHoldStandsATiltedStageUpright) {
     at.ext.hasArot = true;
     at.vs.arot = _V(PI05 - 10 * RAD, 0, 0);
     Stage s = boostertest::spawn(std::move(w), at);
-    if (!boostertest::moduleFunction(*s.v, boostertest::kHoldVerticalAttitude)) GTEST_SKIP() << "no module symbols";
     s.intf->SetPropellantMass(s.b->phMain, 20000);
     ASSERT_NEAR(std::acos(s.v->sp.up_V.z) * DEG, 10, 1e-6);
     if (burning) {
@@ -82,9 +81,8 @@ TEST(BoosterClosedLoop, VerticalHoldStandsATiltedStageUpright) {
       s.intf->SetThrusterGroupLevel(THGROUP_MAIN, s.intf->GetMass() * 9.8 / s.intf->GetThrusterMax(s.b->thMain[2]));
     }
     auto tilt = [&] { return std::acos(std::clamp(s.v->sp.up_V.z, -1.0, 1.0)) * DEG; };
-    double t = timeToHold(s, 1.0, burning ? 15.0 : 5.0, 20.0, tilt, [&] {
-      boostertest::callOperation(s, boostertest::kHoldVerticalAttitude);
-    });
+    double t =
+        timeToHold(s, 1.0, burning ? 15.0 : 5.0, 20.0, tilt, [&] { s.b->holdVerticalAttitude(); });
     EXPECT_GT(t, 0) << "tilt " << tilt() << " deg";
     EXPECT_EQ(s.b->attitudeSet, burning ? 0 : 1);
     report(std::string("vertical hold, ") + (burning ? "hovering" : "falling"), t);
@@ -97,7 +95,6 @@ TEST(BoosterClosedLoop, PointingTurnsPlusZOntoAFixedDirection) {
   auto w = testsupport::makeEarthWorld(0.02, false, false);
   sim::VesselSpawn at = testsupport::flying(*w->findBody("Earth"), 0, 0, 200e3, 0, 0, 0);
   Stage s = boostertest::spawn(std::move(w), at);
-  if (!boostertest::moduleFunction(*s.v, boostertest::kPointAlongGuidance)) GTEST_SKIP() << "no module symbols";
   s.intf->SetPropellantMass(s.b->phMain, 40000);
   VECTOR3 z0 = plusZ_G(*s.v), side = unit(crossp(z0, _V(0.3, 0.5, 0.8)));
   VECTOR3 target = z0 * std::cos(60 * RAD) + crossp(side, z0) * std::sin(60 * RAD);
@@ -105,7 +102,7 @@ TEST(BoosterClosedLoop, PointingTurnsPlusZOntoAFixedDirection) {
   ASSERT_NEAR(error(), 60, 1e-6);
   double t = timeToHold(s, 1.0, 20.0, 90.0, error, [&] {
     s.b->guidanceVector = tmul(s.v->st.R, target);  // the direction in vessel axes
-    boostertest::callOperation(s, boostertest::kPointAlongGuidance);
+    s.b->pointAlongGuidance();
   });
   EXPECT_GT(t, 0) << "error " << error() << " deg";
   report("pointing through 60 deg", t);

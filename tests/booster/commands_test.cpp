@@ -66,6 +66,27 @@ TEST(BoosterCommands, AutopilotKeysExcludeEachOtherAndSilenceTheAttitudeGroups) 
   EXPECT_GT(attitudeThrust(-1), 0.0);
 }
 
+// Pressed again, V and N switch their autopilot off from any value above 0 (2 is the flyback's
+// transfer-only mode), M only from 1.
+TEST(BoosterCommands, EachAutopilotKeySwitchesOffFromItsOwnOnValues) {
+  Stage s = boostertest::highAbove();
+  struct Case {
+    DWORD key;
+    int larkon::*pilot;
+    int from, to;
+  };
+  const Case cases[] = {{OAPI_KEY_V, &larkon::apFlyback, 2, 0},
+                        {OAPI_KEY_V, &larkon::apFlyback, 9, 0},
+                        {OAPI_KEY_N, &larkon::apReentryAttitude, 3, 0},
+                        {OAPI_KEY_M, &larkon::apDescent, 1, 0},
+                        {OAPI_KEY_M, &larkon::apDescent, 3, 3}};
+  for (const Case &c : cases) {
+    s.b->*c.pilot = c.from;
+    EXPECT_EQ(s.key(c.key), 1);
+    EXPECT_EQ(s.b->*c.pilot, c.to) << "key " << c.key << " from " << c.from;
+  }
+}
+
 TEST(BoosterCommands, LegsFinsAndEngineKeys) {
   Stage s = boostertest::highAbove();
   larkon &b = *s.b;

@@ -83,6 +83,22 @@ TEST(BoosterState, UnreadableValuesLeaveTheMembersUnchanged) {
   EXPECT_EQ(s.world->diagnostics().refusedCount(), 0);  // nothing non-finite reached the host
 }
 
+// A loaded autopilot flag or sequence stage outside the values the booster knows is taken as off,
+// and saved so.
+TEST(BoosterState, ModesOutsideTheirRangeLoadAsOff) {
+  const std::pair<const char *, const char *> cases[] = {
+      {"0 -5 -5 -5 -5", "0 0 0 0 0"},
+      {"1 2 3 2 5", "1 0 0 0 0"},
+      {"2 1 2 1 4", "2 1 2 1 4"},  // the highest value of each
+      {"1 0 1 0 3", "1 0 1 0 3"},
+  };
+  for (auto [apst, saved] : cases) {
+    Stage s = loaded(std::string("  APST ") + apst + "\n  LPRM Kestrel+Point\n");
+    std::string text = s.world->scenarioText();
+    EXPECT_TRUE(holds(text, std::string("  APST ") + saved + "\n")) << apst << "\n" << text;
+  }
+}
+
 TEST(BoosterState, AnimationStatesOutsideTheirRangeAreBroughtWithinIt) {
   Stage s = loaded("  LEGS 1 -3 2 0.5\n  FINS 3 0.13e085 -1e300 0.25\n");
   EXPECT_EQ(s.b->legsAnimState[0], 0.0);

@@ -1,5 +1,6 @@
 // Test worlds for the dispenser ring: a ring in a 400 km circular orbit, payloads of the bundled
-// 100 kg class attached at chosen slots, keys with modifiers held, and the recorded HUD.
+// 100 kg class attached at chosen slots, keys with modifiers held, and the recorded HUD. Every
+// ring is made from the dispenser code linked into the test program (linked_dispenser.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,10 +8,12 @@
 #include <cmath>
 #include <initializer_list>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "io/hud.h"
+#include "linked_module.h"
 #include "physics/attachments.h"
 #include "world_fixture.h"
 
@@ -28,6 +31,8 @@ struct RingWorld {
     const sim::CelestialBody &earth = *world->findBody("Earth");
     VECTOR3 vel = _V(0, 0, std::sqrt(earth.mu() / kOrbitRadius));
     ring = &world->createVessel("Ring", "pelo_ring", testsupport::orbiting(earth, _V(kOrbitRadius, 0, 0), vel, arot));
+    if (!testsupport::madeFromLinkedCode(*ring))
+      throw std::runtime_error("the ring is not made from the linked code");
     world->setFocus(ring);
   }
   Vessel &attachPayload(int slot, const std::string &name) {

@@ -1,5 +1,5 @@
 // Ground contact: a four-point stance settling without sinking or bouncing at short and long
-// steps, the LANDED state after 5 s at rest, a resting vessel riding the turning Earth, and
+// steps, the LANDED state after 5 s of quiet (the rule's samples alone, too), a resting vessel riding the turning Earth, and
 // leaving the ground again under thrust.
 #include <gtest/gtest.h>
 
@@ -102,6 +102,44 @@ TEST(Contact, CrateSettlesAtItsFeetAndAHardImpactIsACrash) {
   Vessel &v = w->createVessel("falling", "cargo_crate", fast);
   runUntil(*w, 18);
   EXPECT_TRUE(v.st.crashed);
+}
+
+// The landed-state rule on its own, with the pose moved by hand: samples at most every 0.1 s, a
+// quiet spell broken by squared displacement or squared turn per time above 1e-4, LANDED after 5 s
+// of quiet. Creeping 2 cm/s (4e-5 m^2/s per sample) still lands; 5 cm/s (2.5e-4) never does; the
+// same for turning at 0.02 and 0.05 rad/s.
+TEST(Contact, LandedRuleSamplesThePoseAndForgivesACreep) {
+  struct Case {
+    double creep;     // [m/s] eastwards
+    double turnRate;  // [rad/s] about the vertical
+    bool lands;
+  };
+  for (Case c : {Case{0, 0, true}, Case{0.02, 0, true}, Case{0.05, 0, false}, Case{0, 0.02, true},
+                 Case{0, 0.05, false}}) {
+    auto w = makeWorld(0.02);
+    sim::CelestialBody &earth = *w->findBody("Earth");
+    auto s = flying(earth, 10, 45, 0.75, 0, 0, 0);  // the crate's feet on the ground
+    s.ext.hasArot = true;
+    Vessel &v = w->createVessel("crate", "cargo_crate", s);
+    double landedAt = -1;
+    for (int k = 0; k <= 400 && landedAt < 0; k++) {
+      double t = k * 0.02;
+      if (k > 0) {
+        const MATRIX3 &R_GP = earth.now().R_GP;
+        VECTOR3 east_G = mul(R_GP, _V(-std::sin(v.sp.lng), 0, std::cos(v.sp.lng)));
+        v.setGlobalState(v.globalPos() + east_G * (c.creep * 0.02), v.globalVel());
+        VECTOR3 up_G = unit(v.globalPos() - earth.now().pos);
+        v.setAttitude(mul(rotm(up_G, c.turnRate * 0.02), v.st.R));
+        v.stateChanged();
+      }
+      sim::updateLandedState(v, t);
+      if (v.landed()) landedAt = t;
+    }
+    if (c.lands)
+      EXPECT_NEAR(landedAt, sim::kLandedRestTime, 1e-9) << c.creep << " m/s, " << c.turnRate << " rad/s";
+    else
+      EXPECT_LT(landedAt, 0) << c.creep << " m/s, " << c.turnRate << " rad/s";
+  }
 }
 
 // Feet stiffer than any step can resolve (a module may pass any finite stiffness) take the most

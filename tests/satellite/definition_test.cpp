@@ -1,5 +1,6 @@
 // The satellite's definition through the host: thruster groups act on the axes they are named
 // for, no lift, moment scales by flight model, and the class-wide switches.
+#include "satellite/orlis.h"
 #include "satellite_fixture.h"
 
 using namespace sat;
@@ -60,7 +61,10 @@ TEST(SatelliteDefinition, NewOrDeletedSatelliteSwitchesTheSharedModesOff) {
   auto w = makeEarthWorld(0.1, false, false);
   Vessel &a = load(*w, ship("sat", "  AUTOATT 1\n  SUNLOCK 4\n"));
   EXPECT_EQ(saved(*w, "sat", "AUTOATT"), "1");
+  EXPECT_EQ(orlis::autoAttitude, 1);  // the class's own switches, the ones the satellites use
+  EXPECT_EQ(orlis::sunLock, 4);
   Vessel &b = w->createVessel("second", "orlis", orbiting(*w->findBody("Earth"), _V(0, 0, 7e6), _V(7500, 0, 0)));
+  EXPECT_EQ(orlis::autoAttitude, 0);
   EXPECT_EQ(saved(*w, "sat", "AUTOATT"), "0");
   EXPECT_EQ(saved(*w, "sat", "SUNLOCK"), "0");
   EXPECT_EQ(hudTexts(a)[0], "Auto Earth-pointing - press V");

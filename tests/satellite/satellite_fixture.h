@@ -1,17 +1,20 @@
 // Helpers for the satellite tests: satellites loaded from scenario text or created at run time,
-// their saved state lines, keys, the head-up display and the posed mesh.
+// their saved state lines, keys, the head-up display and the posed mesh. Every satellite is made
+// from the satellite code linked into the test program (linked_satellite.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "anim/animation.h"
 #include "anim/mesh_library.h"
 #include "io/hud.h"
+#include "linked_module.h"
 #include "world_fixture.h"
 
 namespace sat {
@@ -32,7 +35,10 @@ inline std::string ship(const std::string &name, const std::string &lines, const
 inline Vessel &load(sim::World &w, const std::string &ships, const std::string &name = "sat") {
   TempDataRoot root;
   w.loadScenario(root.writeScenario("s", "BEGIN_SHIPS\n" + ships + "END_SHIPS\n"));
-  return *w.findVessel(name);
+  Vessel *v = w.findVessel(name);
+  if (!v || !madeFromLinkedCode(*v))
+    throw std::runtime_error("no satellite " + name + " made from the linked code");
+  return *v;
 }
 // The value text of a vessel's saved line KEY ("" if absent).
 inline std::string saved(sim::World &w, const std::string &vessel, const std::string &key) {

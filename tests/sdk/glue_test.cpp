@@ -1,14 +1,34 @@
-// The module glue: load hooks, the interface version and the build dates.
+// The module glue: load hooks, the interface version and the build dates; and a module's exit
+// point given a null pointer.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "loader/module.h"
 #include "world_fixture.h"
+
+// Every block this program and the modules it loads give back, counted: the global allocation
+// functions are replaced for the whole process.
+namespace {
+long g_freed = 0;
+}  // namespace
+void *operator new(std::size_t n) {
+  if (void *p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept {
+  if (p) g_freed++;
+  std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+  if (p) g_freed++;
+  std::free(p);
+}
 
 namespace {
 
@@ -68,13 +88,28 @@ TEST(ModuleGlue, CallsInitLibWithItsOwnHandleAndRunsTheHooks) {
   std::filesystem::remove(exitFile);
 }
 
+// A null pointer frees nothing, and the module's live vessel (each class is named after its
+// module) goes on as before; the object of the module's own making is freed, once.
 TEST(ModuleGlue, OvcExitWithNullDoesNothing) {
   auto w = testsupport::makeWorld();
+  const sim::CelestialBody &earth = *w->findBody("Earth");
   for (const std::string &module : vesselModules()) {
     const char *name = module.c_str();
+    Vessel &v = w->createVessel(module, module,
+                                testsupport::orbiting(earth, _V(6.9e6, 0, 0), _V(0, 0, 7600)));
     sim::Module &m = w->modules().load(name);
-    m.ovcExit(nullptr);  // must neither crash nor free anything
+    VESSEL *spare = m.ovcInit(v.handle(), 1);
+    ASSERT_NE(spare, nullptr) << name;
+    std::string before = w->scenarioText();
+    long freed = g_freed;
+    m.ovcExit(nullptr);
+    EXPECT_EQ(g_freed, freed) << name;
+    EXPECT_EQ(w->scenarioText(), before) << name;
+    freed = g_freed;
+    m.ovcExit(spare);
+    EXPECT_EQ(g_freed, freed + 1) << name;
   }
+  w->step();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Test rig for the booster's guidance: a booster in a chosen state near Kestrel Point, its
-// members reached through the module's own object, and one step at a time through the host.
+// members and operations reached through the booster's own object, and one step at a time
+// through the host.
 #pragma once
 
 #include <cmath>
@@ -29,7 +30,7 @@ struct Rig {
     sim::VesselSpawn s = testsupport::flying(earth, lng, kSiteLat, alt, headingDeg, speed, pathDeg);
     if (arot) s.ext.hasArot = true, s.vs.arot = *arot;
     v = &w->createVessel("L1", "larkon", testsupport::keepTanks(s));
-    b = static_cast<larkon *>(v->callbacks3());
+    b = boosterOf(*v);
     w->setFocus(v);
     v->intf->SetPropellantMass(b->phMain, mainKg);
     setTarget("Kestrel Point");
@@ -38,13 +39,6 @@ struct Rig {
     char text[256] = {};
     std::strncpy(text, name, 255);
     w->deliverKey(*v, 2300, true, text);
-  }
-  // Runs `void larkon::op()` (mangled name) outside a step: every host value it reads is fresh.
-  bool call(const char *mangled) {
-    void *fn = moduleFunction(*v, mangled);
-    if (!fn) return false;
-    reinterpret_cast<void (*)(larkon *)>(fn)(b);
-    return true;
   }
   void step(int n = 1) {
     for (int i = 0; i < n; i++) w->step();
@@ -99,9 +93,6 @@ inline double angleDeg(const VECTOR3 &a, const VECTOR3 &b) {
   double c = dotp(a, b) / (length(a) * length(b));
   return std::acos(std::max(-1.0, std::min(1.0, c))) * DEG;
 }
-
-constexpr const char *kReentryBurnStep = "_ZN6larkon15reentryBurnStepEv";
-constexpr const char *kLandingAttitudeStep = "_ZN6larkon19landingAttitudeStepEv";
 
 inline bool finite(const VECTOR3 &v) { return sim::isFinite(v); }
 
