@@ -25,6 +25,7 @@
 
 #include "OrbiterAPI.h"
 #include "physics/core_controls.h"
+#include "physics/wind_field.h"
 #include "world/body.h"
 #include "world/diagnostics.h"
 
@@ -185,6 +186,7 @@ class World {
 
   WindSpec wind;
   CoreControls controls;  // the simulator's core controls of the focus vessel
+  WindField windField;  // a profile and turbulence, when given (physics/wind_field.h)
 
   // The camera as oapiCameraAttach left it.
   struct Camera {
