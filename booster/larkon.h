@@ -156,7 +156,7 @@ class larkon final : public VESSEL3 {
   void flybackThrottle(const VECTOR3 &dv, double alpha, double demand);
   // guidance/descent.cpp: the engine count for the main propellant, and the phase below the
   // correction burn (legs, attitude, braking) on the values read at the start of the step
-  void chooseDescentEngines(double mainPropellant);
+  void chooseDescentEngines(double pm);
   void descentLandingPhase(const booster::DescentReading &r);
   // guidance/target.cpp: the target by name (a vessel, else a base on `baseBody`)
   OBJHANDLE resolveTarget(OBJHANDLE baseBody) const;

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Draws a flight log of simhost (--log) as a PNG with gnuplot.
 
-  tools/plot_flight.py LOG.csv OUT.png [--report REPORT.json]
+  tools/plot_flight.py LOG.csv OUT.png [--report REPORT.json] [--wind]
 
 Top left: altitude over the distance from the landing point (great circle on the mean radius,
 from the last row of the log). Bottom left: ground speed, main-engine level and dynamic pressure
-over time. The timeline events of the landing report are numbered marks on both (events close
-together share a mark, their numbers staggered in height), listed with their times in a table on
-the right. Bad input (a missing, truncated or foreign log, a report that is not a landing report)
+over time. With --wind, a third panel below: the wind the vessel felt (east, north, up) and the
+size of its gust part. The timeline events of the landing report are numbered marks on the
+panels (events close together share a mark, their numbers staggered in height), listed with their
+times in a table on the right. Bad input (a missing, truncated or foreign log, a report that is not a landing report)
 is one line on standard error and exit status 2; a failure of gnuplot is exit status 1.
 
 gnuplot gets no path or text of the user's in its script: it runs in a temporary folder on data
@@ -26,6 +27,8 @@ import tempfile
 RADIUS = 6371010.0  # [m] Earth's mean radius
 COLUMNS = ("time_s", "alt_m", "lng_deg", "lat_deg", "gs_east_mps", "gs_up_mps", "gs_north_mps", "main_level",
            "dynp_pa")
+WIND_COLUMNS = ("wind_east_mps", "wind_north_mps", "wind_up_mps", "gust_east_mps", "gust_north_mps",
+                "gust_up_mps")
 GROUPING = 0.012  # events closer than this share of the flight's time or distance share a mark
 
 
@@ -40,18 +43,21 @@ def distance(lng1, lat1, lng2, lat2):
     return 2 * RADIUS * math.asin(min(1.0, math.sqrt(a)))
 
 
-def read_log(path):
-    """The log's rows as dicts of floats over COLUMNS."""
+def read_log(path, wind=False):
+    """The log's rows as dicts of floats over COLUMNS (and WIND_COLUMNS with wind)."""
+    columns = COLUMNS + (WIND_COLUMNS if wind else ())
     try:
         with open(path, newline="", encoding="utf-8") as f:
             reader = csv.reader(f)
             header = next(reader, None)
             if header is None:
                 raise BadInput("%s: empty, not a flight log of simhost" % path)
-            missing = [c for c in COLUMNS if c not in header]
+            missing = [c for c in columns if c not in header]
+            if missing and missing[0] in WIND_COLUMNS:
+                raise BadInput("%s: --wind: the log has no wind columns (no %s)" % (path, missing[0]))
             if missing:
                 raise BadInput("%s: not a flight log of simhost (no column %s)" % (path, missing[0]))
-            index = {c: header.index(c) for c in COLUMNS}
+            index = {c: header.index(c) for c in columns}
             rows = []
             for number, fields in enumerate(reader, start=2):
                 if len(fields) != len(header):
@@ -139,7 +145,14 @@ def write_data(tmp, rows, events):
     with open(os.path.join(tmp, "table.dat"), "w") as f:
         for k, (t, what) in enumerate(events):
             f.write('%d "%2d  %8.2f s  %s"\n' % (k, k + 1, t, text(what)))
-    return {"y2top": y2top, "events": len(events), "times": [t for t, _ in events]}
+    wind = "wind_east_mps" in rows[0]
+    if wind:
+        with open(os.path.join(tmp, "wind.dat"), "w") as f:
+            for r in rows:
+                gust = math.sqrt(r["gust_east_mps"] ** 2 + r["gust_north_mps"] ** 2 + r["gust_up_mps"] ** 2)
+                f.write("%.3f %.4f %.4f %.4f %.4f\n" % (r["time_s"], r["wind_east_mps"], r["wind_north_mps"],
+                                                        r["wind_up_mps"], gust))
+    return {"y2top": y2top, "events": len(events), "times": [t for t, _ in events], "wind": wind}
 
 
 def write_marks(path, places, positions, span, rise):
@@ -152,20 +165,27 @@ def write_marks(path, places, positions, span, rise):
     return len(groups)
 
 
-HEAD = """set terminal pngcairo size 1500,1000 font ",10" noenhanced
+HEAD = """set terminal pngcairo size 1500,%d font ",10" noenhanced
 set output 'plot.png'
 set multiplot
 """
-TOP = """set origin 0,0.5; set size 0.72,0.5
+TOP = """set origin 0,%.4f; set size 0.72,%.4f
 set key left top
 set title 'altitude over distance from the landing point'
 set xlabel 'distance [km]'; set ylabel 'altitude [km]'; set grid
 """
-BOTTOM = """set origin 0,0; set size 0.72,0.5
+BOTTOM = """set origin 0,%.4f; set size 0.72,%.4f
 set title 'speed, main engine and dynamic pressure over time'
 set xlabel 'time [s]'; set ylabel 'ground speed [m/s]'; set y2label 'main level x 100, q [kPa]'
 set ytics nomirror; set y2tics
 set key below horizontal; set bmargin 5
+"""
+WIND = """set origin 0,0; set size 0.72,%.4f
+set title 'wind felt over time (mean wind plus gust)'
+set xlabel 'time [s]'; set ylabel 'wind [m/s]'; unset y2label; unset y2tics; set ytics mirror
+set autoscale y
+plot 'wind.dat' using 1:2 with lines title 'east', 'wind.dat' using 1:3 with lines title 'north', \\
+     'wind.dat' using 1:4 with lines title 'up', 'wind.dat' using 1:5 with lines lw 2 title 'gust (size)'
 """
 TABLE = """unset arrow
 set origin 0.72,0; set size 0.28,1
@@ -189,11 +209,15 @@ def script(layout):
                 "'marks_top.dat' using 1:4:3 with labels left offset 0.8,0 font ',9' notitle"]
         bottom += ["'marks_time.dat' using 1:4:3 axes x1y2 with labels font ',9' notitle"]
     join = ", \\\n     "
-    text = HEAD + TOP + "plot " + join.join(top) + "\n" + BOTTOM
+    panel = 1.0 / 3 if layout["wind"] else 0.5  # [screen] height of each panel on the left
+    text = HEAD % (1400 if layout["wind"] else 1000) + TOP % (1 - panel, panel) + "plot " + join.join(top) + "\n"
+    text += BOTTOM % (1 - 2 * panel, panel)
     text += "set y2range [0:%.3f]\n" % (layout["y2top"] * (1.25 if events else 1.0))
     for t in layout["times"]:
         text += "set arrow from %.3f, graph 0 to %.3f, graph 1 nohead dt 3 lc rgb 'gray60'\n" % (t, t)
     text += "plot " + join.join(bottom) + "\n"
+    if layout["wind"]:
+        text += WIND % panel
     if events:
         text += "set yrange [%d:1]\n" % -max(layout["events"] + 3, 40) + TABLE
     return text + "unset multiplot\n"
@@ -248,13 +272,14 @@ def main(argv=None):
     ap.add_argument("log")
     ap.add_argument("png")
     ap.add_argument("--report", help="landing report (simhost --report) for the timeline marks")
+    ap.add_argument("--wind", action="store_true", help="add a panel of the wind felt and its gust")
     args = ap.parse_args(argv)
     try:
         out_dir = os.path.dirname(os.path.abspath(args.png))
         if os.path.isdir(args.png) or not os.path.isdir(out_dir):
             raise BadInput("%s: cannot write: %s" % (args.png, "a folder" if os.path.isdir(args.png)
                                                      else "no folder " + out_dir))
-        rows = read_log(args.log)
+        rows = read_log(args.log, args.wind)
         events = read_events(args.report) if args.report else []
     except BadInput as e:
         print("plot_flight: %s" % e, file=sys.stderr)

@@ -19,6 +19,7 @@
 #include "app/montecarlo.h"
 #include "app/replay_cli.h"
 #include "app/staging.h"
+#include "app/wind_options.h"
 #include "world/world.h"
 
 namespace sim {
@@ -39,8 +40,11 @@ struct RunOptions {
   int hudWidth = 1024, hudHeight = 768;
   double logEvery = 0.1;
   std::optional<WindSpec> wind;
+  WindOptions windOptions;  // profile, turbulence, seed
   StagingOverrides staging;
   std::filesystem::path track, replayDir;  // app/replay_cli.h
+  std::vector<ControlEvent> controls;         // --control, --navmode, --controls
+  std::vector<std::filesystem::path> addons;  // --addon
   bool progress = false;  // a progress line on standard output (set when it is a terminal)
 };
 

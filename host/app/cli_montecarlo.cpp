@@ -15,8 +15,10 @@ struct IntervalOption {
 constexpr IntervalOption kIntervals[4] = {
     {"--alt", "MIN:MAX: staging altitude [m] (default 60000:80000)", 1000, 1e6, "m"},
     {"--speed", "MIN:MAX: staging ground speed [m/s] (default 1500:2000)", 0, 1e4, "m/s"},
-    {"--wind", "MIN:MAX: wind speed [m/s], from a direction drawn on 0-360 deg (default 0:15)", 0,
-     100, "m/s"},
+    {"--wind",
+     "MIN:MAX: wind speed [m/s] at 10 m (or of the constant wind), from a direction drawn on "
+     "0-360 deg (default 0:15)",
+     0, 100, "m/s"},
     {"--dt", "MIN:MAX: step length [s] (default 0.01:0.1)", 0.001, 1, "s"}};
 
 Interval *intervalOf(MonteCarloOptions &o, int i) {
@@ -57,6 +59,7 @@ void addMonteCarlo(CLI::App &mc, MonteCarloOptions &o, MonteCarloArgs &a) {
   for (int i = 0; i < 4; i++)
     a.intervalOption[i] = mc.add_option(kIntervals[i].name, a.interval[i], kIntervals[i].help);
   addSpreads(mc, o);
+  addMonteCarloWindOptions(mc, a.wind, o);
   a.outOption = mc.add_option("--out", a.out,
                               "the runs' records, one JSON line each (default montecarlo.jsonl)");
   mc.add_flag("--resume", o.resume,
@@ -83,6 +86,8 @@ CliResult finishMonteCarlo(const MonteCarloArgs &a, MonteCarloOptions &o) {
   if (given(a.seedOption) && !parseSeed(a.seed, o.seed, error))
     return CliResult::error("--seed " + error);
   if (given(a.outOption) && a.out.empty()) return CliResult::error("--out: an empty file name");
+  std::string windError;  // the wind options' own message, "simhost: --opt ...\n"
+  if (!readMonteCarloWindOptions(a.wind, o, windError)) return {2, "", windError};
   o.root = a.root, o.modules = a.modules;
   if (given(a.outOption)) o.out = a.out;
   return {};

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/cli.h"
+#include "app/controls_file.h"
+#include "app/wind_options.h"
 
 namespace sim::cli {
 
@@ -25,6 +27,8 @@ struct RunArgs {
   double staging[6] = {};  // altitude, speed, angle, heading, downrange, propellant
   CLI::Option *hudSizeOption = nullptr, *windOption = nullptr, *untilOption = nullptr;
   CLI::Option *stagingOption[6] = {};
+  ControlOptionText controls;  // --control, --navmode, --controls
+  WindOptionText windOptions;  // --wind-profile, --wind-surface, ... (app/wind_options.h)
 };
 void addRun(CLI::App &run, RunOptions &o, RunArgs &a);
 CliResult finishRun(const RunArgs &a, RunOptions &o);
@@ -32,6 +36,7 @@ CliResult finishRun(const RunArgs &a, RunOptions &o);
 struct MonteCarloArgs {
   std::string interval[4];  // --alt, --speed, --wind, --dt as given
   std::string shard, root, modules, out, seed;
+  MonteCarloWindText wind;  // the wind model's options (app/montecarlo_wind.cpp)
   CLI::Option *intervalOption[4] = {}, *shardOption = nullptr, *seedOption = nullptr,
               *outOption = nullptr;
 };

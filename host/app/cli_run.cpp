@@ -108,25 +108,28 @@ void addRun(CLI::App &run, RunOptions &o, RunArgs &a) {
       ->check(finiteIn(0.001, 1.0));
   a.untilOption = run.add_option("--until", a.until,
                                  "stop at simulation time T [s], at most 1e8; default: when the "
-                                 "focus vessel has landed "
-                                 "and is at rest, has crashed, or at 3600 s")
+                                 "focus vessel has landed and is at rest, has crashed, or at 3600 s")
                       ->check(positive(kMaxRunTime));
   run.add_option("--focus", o.focus, "the vessel that receives keys and codes and draws the HUD");
   addEventOptions(run, o, a);
   addOutputOptions(run, o, a);
+  addControlOptions(run, a.controls);
+  run.add_option("--addon", o.addons,
+                 "DIR: an add-on's own folder, searched before the data root for Config/Vessels/ "
+                 "classes, Meshes/ and Scenarios/, and before --modules for Modules/ (repeatable)")
+      ->take_all();
   a.windOption = run.add_option(
       "--wind", a.wind,
       "SPEED:DIR: a constant horizontal wind of SPEED m/s blowing from DIR degrees (clockwise "
       "from north), as a weather report gives it");
+  addWindOptions(run, a.windOptions);
   addStagingOptions(run, a);
   run.footer(
-      "Navigation modes: KILLROT is flown as the simulator flies it; the other modes keep their "
-      "on/off state "
-      "and exclusions but do not steer.\nOutputs are written to temporary files beside them and "
-      "replace the "
-      "named files only once all are written.\nExit status: 0 success, 2 bad arguments or bad "
-      "input, 1 a failure "
-      "inside the run, 130/143 interrupted.");
+      "Core controls: --control, --navmode and --controls set the focus vessel's thruster groups "
+      "and navigation modes; keys the vessel declines reach the simulator's default bindings "
+      "(numpad keys, L, A, [, ], ;, ').\nOutputs are written to temporary files beside them and "
+      "replace the named files only once all are written.\nExit status: 0 success, 2 bad "
+      "arguments or bad input, 1 a failure inside the run, 130/143 interrupted.");
 }
 
 CliResult finishRun(const RunArgs &a, RunOptions &o) {
@@ -144,6 +147,10 @@ CliResult finishRun(const RunArgs &a, RunOptions &o) {
     if (!parseWind(a.wind, w, error)) return CliResult::error("--wind " + error);
     o.wind = w;
   }
+  if (!controlEvents(a.controls, o.controls, error)) return CliResult::error(error);
+  std::string windError;  // the wind options' own message, "simhost: --opt ...\n"
+  if (!readWindOptions(a.windOptions, o.wind.has_value(), o.windOptions, windError))
+    return {2, "", windError};
   o.root = a.root, o.modules = a.modules, o.save = a.save, o.hud = a.hud, o.hudPng = a.hudPng,
   o.log = a.log;
   o.report = a.report;

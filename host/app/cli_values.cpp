@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/cli.h"
+#include "app/key_names.h"
 #include "world/text.h"
 
 namespace sim {
@@ -28,6 +29,7 @@ bool parseTime(const std::string &s, double &t, std::string &error, const std::s
 }
 
 bool parseKeyName(const std::string &name, DWORD &code) {
+  if (keyByName(name, code)) return true;
   if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0]))) {
     code = kLetterCodes[std::toupper(static_cast<unsigned char>(name[0])) - 'A'];
     return true;
@@ -90,7 +92,7 @@ bool parseKeyEvent(const std::string &spec, KeyEvent &e, std::string &error) {
   }
   if (!parseKeyName(parts.back(), e.key)) {
     error = "\"" + spec + "\": unknown key \"" + parts.back() +
-            "\" (a letter, a digit or a code 0-255)";
+            "\" (a letter, a digit, a key name such as numpad8 or add, or a code 0-255)";
     return false;
   }
   return true;

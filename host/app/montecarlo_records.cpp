@@ -1,6 +1,7 @@
 // Monte-Carlo record files (see montecarlo.h): what a record must hold to be summarised, merged
 // or resumed, and reading a file of them. A record is one JSON object per line:
-//   run (1..set.runs), set {seed, runs, scenario}, inputs {name: number}, exit_status, optional
+//   run (1..set.runs), set {seed, runs, scenario}, inputs {name: number, or text for the wind
+//   model and turbulence}, exit_status, optional
 //   error and end_reason (text), landing {verdict, target, target_found, numbers; distances may
 //   be null}, command (text).
 #include <fstream>
@@ -26,6 +27,14 @@ constexpr const char *kLandingNumbers[] = {"touchdown_time_s",
                                            "peak_acceleration_mps2",
                                            "peak_acceleration_time_s"};
 constexpr const char *kLandingDistances[] = {"distance_at_touchdown_m", "distance_at_rest_m"};
+// The drawn inputs that are names rather than numbers (app/montecarlo_wind.cpp).
+constexpr const char *kTextInputs[] = {"wind_model", "turbulence"};
+
+bool textInput(const std::string &key) {
+  for (const char *k : kTextInputs)
+    if (key == k) return true;
+  return false;
+}
 
 bool wholeNotNegative(const json &j) {
   return j.is_number_unsigned() || (j.is_number_integer() && j.get<long long>() >= 0);
@@ -79,8 +88,10 @@ std::string recordProblem(const json &r) {
     if (r.contains(k) && !r[k].is_string()) return wrongType(k, "text");
   if (r.contains("inputs")) {
     if (!r["inputs"].is_object()) return wrongType("inputs", "an object");
-    for (const auto &[k, v] : r["inputs"].items())
-      if (!v.is_number()) return wrongType("inputs." + k, "a number");
+    for (const auto &[k, v] : r["inputs"].items()) {
+      if (textInput(k) && !v.is_string()) return wrongType("inputs." + k, "text");
+      if (!textInput(k) && !v.is_number()) return wrongType("inputs." + k, "a number");
+    }
   }
   return r.contains("landing") ? landingProblem(r["landing"]) : "";
 }

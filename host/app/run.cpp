@@ -67,12 +67,28 @@ struct Flight {
   size_t meshNotes = 0;                // diagnostics entries looked at for mesh warnings
 };
 
-const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
+// SCENARIO among the add-ons' scenarios first, then the data root's; checks the add-on folders.
+std::filesystem::path findScenario(const RunOptions &o, const std::filesystem::path &dataRoot) {
+  std::error_code ec;
+  for (const std::filesystem::path &a : o.addons)
+    if (!std::filesystem::is_directory(a, ec))
+      throw InputError("--addon: " + a.string() + " is not a folder");
+  for (const std::filesystem::path &a : o.addons) {
+    std::filesystem::path named = a / "Scenarios" / o.scenario;
+    for (const std::filesystem::path &f : {named, std::filesystem::path(named.string() + ".scn")})
+      if (std::filesystem::is_regular_file(f, ec)) return f;
+  }
+  return resolveScenario(o.scenario, dataRoot);
+}
+
+// flown: the focus vessel has been off the ground since the start (one that starts on the ground
+// has not landed until it has taken off and come down again).
+const char *endReason(World &w, Vessel *focus, const RunOptions &o, bool flown) {
   if (interruptSignal()) return "interrupted";
   if (o.until) return w.simTime() >= *o.until - 1e-9 ? "until" : nullptr;
   if (!focus) return w.simTime() >= 3600.0 - 1e-9 ? "time limit" : nullptr;
   if (focus->st.crashed) return "crashed";
-  if (focus->landed()) return "landed";
+  if (focus->landed() && flown) return "landed";
   if (w.simTime() >= 3600.0 - 1e-9) return "time limit";
   return nullptr;
 }
@@ -107,7 +123,7 @@ void openOutputs(const RunOptions &o, Flight &f) {
 }
 
 void setUpWorld(const RunOptions &o, World &w) {
-  if (o.wind) w.wind = *o.wind;
+  applyWindOptions(w, o.wind, o.windOptions);
   if (!o.focus.empty()) {
     Vessel *f = w.findVessel(o.focus);
     if (!f)
@@ -120,6 +136,7 @@ void setUpWorld(const RunOptions &o, World &w) {
     applyStagingPropellant(*w.focus(), o.staging);
   }
   for (const KeyEvent &e : o.events) w.queueKey(e);
+  for (const ControlEvent &e : o.controls) w.controls.queue(e);
   for (const std::string &a : o.inputs) w.queueInputAnswer(a);
   for (const auto &v : w.vessels()) v->stateChanged();
   if (Vessel *f = w.focus())
@@ -130,7 +147,8 @@ void setUpWorld(const RunOptions &o, World &w) {
 void prepare(const RunOptions &o, const RunDefaults &d, Flight &f, std::ostream &err) {
   WorldSettings s = worldSettings(o.root, o.modules, d);
   s.dt = o.dt;
-  f.file = resolveScenario(o.scenario, s.dataRoot);
+  s.addonRoots = o.addons;
+  f.file = findScenario(o, s.dataRoot);
   f.scenarioName = f.file.stem().string();
   openOutputs(o, f);
   f.world = std::make_unique<World>(s);
@@ -156,8 +174,10 @@ const char *fly(Flight &f, const RunOptions &o, std::ostream &out) {
   if (f.log && w.focus()) f.log->sample(w, *w.focus());
   if (f.track) f.track->sample();
   const char *reason;
-  while (!(reason = endReason(w, w.focus(), o))) {
+  bool flown = !w.focus() || !w.focus()->landed();
+  while (!(reason = endReason(w, w.focus(), o, flown))) {
     w.step();
+    if (w.focus() && !w.focus()->landed()) flown = true;
     if (f.classReport) f.classReport->sample();
     if (f.track) f.track->sample();
     if (Vessel *focus = w.focus()) {

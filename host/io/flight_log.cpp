@@ -65,11 +65,11 @@ void FlightLog::flush() {
 
 void FlightLog::header(const Vessel &v) {
   std::string h =
-      "time_s,alt_m,lng_deg,lat_deg,gs_east_mps,gs_up_mps,gs_north_mps,pitch_deg,bank_deg,heading_"
-      "deg,aoa_deg,"
-      "slip_deg,rate_pitch_dps,rate_yaw_dps,rate_bank_dps,mass_kg";
+      "time_s,alt_m,lng_deg,lat_deg,gs_east_mps,gs_up_mps,gs_north_mps,pitch_deg,bank_deg,"
+      "heading_deg,aoa_deg,slip_deg,rate_pitch_dps,rate_yaw_dps,rate_bank_dps,mass_kg";
   for (size_t i = 0; i < v.def.tanks.size(); i++) h += ",prop" + std::to_string(i) + "_kg";
-  h += ",main_level,att_pitch_level,att_yaw_level,att_bank_level,dynp_pa,mach,landed\n";
+  h += ",main_level,att_pitch_level,att_yaw_level,att_bank_level,dynp_pa,mach";
+  h += ",wind_east_mps,wind_north_mps,wind_up_mps,gust_east_mps,gust_north_mps,gust_up_mps,landed\n";
   append(h.data(), h.size());
   headerWritten_ = true;
 }
@@ -101,11 +101,13 @@ void FlightLog::row(const World &w, Vessel &v) {
           s.groundVel_H.z, s.pitch * DEG, s.bank * DEG, std::fmod(s.yaw * DEG + 360.0, 360.0),
           s.aoa * DEG, s.slip * DEG, w_deg.x, w_deg.y, w_deg.z, v.mass());
   for (double m : v.st.tankMass) row.put(",%.3f", m);
-  row.put(",%.4f,%.4f,%.4f,%.4f,%.3f,%.4f,%d\n", level(THGROUP_MAIN),
+  row.put(",%.4f,%.4f,%.4f,%.4f,%.3f,%.4f", level(THGROUP_MAIN),
           level(THGROUP_ATT_PITCHUP) - level(THGROUP_ATT_PITCHDOWN),
           level(THGROUP_ATT_YAWLEFT) - level(THGROUP_ATT_YAWRIGHT),
-          level(THGROUP_ATT_BANKRIGHT) - level(THGROUP_ATT_BANKLEFT), s.dynPressure, s.mach,
-          v.landed() ? 1 : 0);
+          level(THGROUP_ATT_BANKRIGHT) - level(THGROUP_ATT_BANKLEFT), s.dynPressure, s.mach);
+  VECTOR3 wind_H = mul(s.R_HG, s.wind_G), gust_H = mul(s.R_HG, s.gust_G);  // felt wind and its gust
+  row.put(",%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%d\n", wind_H.x, wind_H.z, wind_H.y, gust_H.x, gust_H.z,
+          gust_H.y, v.landed() ? 1 : 0);
   append(row.data(), row.size());
 }
 

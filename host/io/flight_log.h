@@ -1,7 +1,9 @@
 // The CSV flight log of one vessel: one row at the start and then one per interval, with the
-// units in the column names (m, deg, m/s, deg/s, kg, Pa). Rows are formatted on the stack into a
-// buffer reserved once and written out only at row boundaries, so the file always ends at a whole
-// row (also when the run is cut short) and logging allocates nothing per step.
+// units in the column names (m, deg, m/s, deg/s, kg, Pa); before the last (landed) the wind the
+// vessel feels (mean wind plus gust) and its gust part, east, north and up [m/s]. Rows are
+// formatted on the stack into a buffer reserved once and written out only at row boundaries, so
+// the file always ends at a whole row (also when the run is cut short) and logging allocates
+// nothing per step.
 #pragma once
 
 #include <string>

@@ -91,7 +91,8 @@ class PlotFlight(unittest.TestCase):
             self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
         self.assertFalse(os.path.exists(os.path.join(self.dir, "PWNED")))
         self.assertFalse(os.path.exists(os.path.join(self.dir, "y.png")))
-        self.assertNotIn("PWNED", plot_flight.script({"y2top": 110.0, "events": 4, "times": [0.0, 1.0]}))
+        self.assertNotIn("PWNED", plot_flight.script({"y2top": 110.0, "events": 4, "times": [0.0, 1.0],
+                                                      "wind": True}))
 
     def test_pictures_are_drawn_with_and_without_events(self):
         for args in (["log.csv", "with.png", "--report", "report.json"], ["log.csv", "without.png"]):
@@ -101,6 +102,19 @@ class PlotFlight(unittest.TestCase):
                 self.assertGreater(os.path.getsize(os.path.join(self.dir, args[1])), 20000)
                 self.assertEqual(os.stat(os.path.join(self.dir, args[1])).st_mode & 0o044, 0o044)  # readable
         self.assertEqual(sorted(n for n in os.listdir(self.dir) if n.startswith(".")), [])
+
+    def test_the_wind_panel_needs_the_wind_columns(self):
+        windy = good_log().splitlines()
+        windy = [windy[0].replace(",landed", ",wind_east_mps,wind_north_mps,wind_up_mps,gust_east_mps,"
+                                              "gust_north_mps,gust_up_mps,landed")] + \
+                [line[:line.rfind(",")] + ",3,-1,0,0.5,0.2,0.1" + line[line.rfind(","):] for line in windy[1:]]
+        self.write("windy.csv", "\n".join(windy) + "\n")
+        r = self.run_plot("windy.csv", "wind.png", "--wind", "--report", "report.json")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertGreater(os.path.getsize(os.path.join(self.dir, "wind.png")), 20000)
+        r = self.run_plot("log.csv", "nowind.png", "--wind")
+        self.assertEqual(r.returncode, 2, r.stderr)
+        self.assertEqual(r.stderr.strip(), "plot_flight: log.csv: --wind: the log has no wind columns (no wind_east_mps)")
 
     def test_close_events_share_a_mark_and_labels_are_staggered(self):
         positions = [0.0, 0.5, 100.0, 100.2, 300.0, 3.0]
