@@ -43,7 +43,7 @@ struct RunOptions {
   WindOptions windOptions;  // profile, turbulence, seed
   StagingOverrides staging;
   std::filesystem::path track, replayDir;  // app/replay_cli.h
-  std::vector<ControlEvent> controls;         // --control, --navmode, --controls
+  std::vector<ControlEvent> controls;      // --control, --navmode, --controls
   std::vector<std::filesystem::path> addons;  // --addon
   bool progress = false;  // a progress line on standard output (set when it is a terminal)
 };

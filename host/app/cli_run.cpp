@@ -106,10 +106,11 @@ void addRun(CLI::App &run, RunOptions &o, RunArgs &a) {
                  "folder of the vessel modules NAME.so (default: beside the program)");
   run.add_option("--dt", o.dt, "fixed step length in seconds, 0.001 to 1 (default 0.02)")
       ->check(finiteIn(0.001, 1.0));
-  a.untilOption = run.add_option("--until", a.until,
-                                 "stop at simulation time T [s], at most 1e8; default: when the "
-                                 "focus vessel has landed and is at rest, has crashed, or at 3600 s")
-                      ->check(positive(kMaxRunTime));
+  a.untilOption =
+      run.add_option("--until", a.until,
+                     "stop at simulation time T [s], at most 1e8; default: when the "
+                     "focus vessel has landed and is at rest, has crashed, or at 3600 s")
+          ->check(positive(kMaxRunTime));
   run.add_option("--focus", o.focus, "the vessel that receives keys and codes and draws the HUD");
   addEventOptions(run, o, a);
   addOutputOptions(run, o, a);

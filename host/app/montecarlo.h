@@ -17,12 +17,12 @@
 // Draws, uniform on their intervals: staging altitude [m] and ground speed [m/s] absolute;
 // flight-path angle and heading [deg] as offsets from the base; downrange distance and main
 // propellant [kg] as factors (1 +- spread) on the base; wind speed [m/s] on an interval, from a
-// direction uniform on [0, 360) deg; step length [s] on an interval. The wind (montecarlo_wind.cpp):
-// by default a profile of the built-in family with that speed and direction at 10 m, a jet of a
-// speed and height on their intervals, a veer uniform on +-spread from 10 m to the jet, and a
-// turbulence level drawn from a list with a seed of its own; these are drawn after all the others,
-// so the other draws of a run are those of a set with a constant wind, which --wind-model constant
-// still flies.
+// direction uniform on [0, 360) deg; step length [s] on an interval. The wind
+// (montecarlo_wind.cpp): by default a profile of the built-in family with that speed and direction
+// at 10 m, a jet of a speed and height on their intervals, a veer uniform on +-spread from 10 m to
+// the jet, and a turbulence level drawn from a list with a seed of its own; these are drawn after
+// all the others, so the other draws of a run are those of a set with a constant wind, which
+// --wind-model constant still flies.
 #pragma once
 
 #include <filesystem>

@@ -69,7 +69,8 @@ void FlightLog::header(const Vessel &v) {
       "heading_deg,aoa_deg,slip_deg,rate_pitch_dps,rate_yaw_dps,rate_bank_dps,mass_kg";
   for (size_t i = 0; i < v.def.tanks.size(); i++) h += ",prop" + std::to_string(i) + "_kg";
   h += ",main_level,att_pitch_level,att_yaw_level,att_bank_level,dynp_pa,mach";
-  h += ",wind_east_mps,wind_north_mps,wind_up_mps,gust_east_mps,gust_north_mps,gust_up_mps,landed\n";
+  h +=
+      ",wind_east_mps,wind_north_mps,wind_up_mps,gust_east_mps,gust_north_mps,gust_up_mps,landed\n";
   append(h.data(), h.size());
   headerWritten_ = true;
 }

@@ -225,28 +225,28 @@ TEST(MonteCarlo, RecordsMustHoldWhatTheTableReads) {
     nlohmann::json value;
     const char *problem;
   };
-  for (const Case &c :
-       std::vector<Case>{{"run", 5, "run 5 lies outside the set's runs 1-4"},
-                         {"run", 0, "run 0 lies outside"},
-                         {"run", -1, "run -1 lies outside"},
-                         {"run", "3", "not a montecarlo record"},
-                         {"exit_status", "zero", "exit_status is not a whole number"},
-                         {"exit_status", 0.5, "exit_status is not a whole number"},
-                         {"command", 7, "command is not text"},
-                         {"inputs", {{"dt_s", "fast"}}, "inputs.dt_s is not a number"},
+  for (const Case &c : std::vector<Case>{
+           {"run", 5, "run 5 lies outside the set's runs 1-4"},
+           {"run", 0, "run 0 lies outside"},
+           {"run", -1, "run -1 lies outside"},
+           {"run", "3", "not a montecarlo record"},
+           {"exit_status", "zero", "exit_status is not a whole number"},
+           {"exit_status", 0.5, "exit_status is not a whole number"},
+           {"command", 7, "command is not text"},
+           {"inputs", {{"dt_s", "fast"}}, "inputs.dt_s is not a number"},
            {"inputs", {{"dt_s", 0.02}, {"wind_model", 3}}, "inputs.wind_model is not text"},
-                         {"landing", {{"verdict", "splashed"}}, "unknown verdict \"splashed\""},
-                         {"landing",
-                          {{"verdict", "crashed"}, {"main_propellant_kg", "lots"}},
-                          "landing.main_propellant_kg is not a number"},
-                         {"landing",
-                          {{"verdict", "crashed"}, {"distance_at_rest_m", "far"}},
-                          "landing.distance_at_rest_m"},
-                         {"landing", nlohmann::json::array({1, 2}), "landing is not an object"},
-                         {"set",
-                          {{"seed", -5}, {"runs", 4}, {"scenario", "x"}},
-                          "set.seed is not a whole number"},
-                         {"set", {{"seed", 5}, {"runs", "4"}, {"scenario", "x"}}, "set.runs"}}) {
+           {"landing", {{"verdict", "splashed"}}, "unknown verdict \"splashed\""},
+           {"landing",
+            {{"verdict", "crashed"}, {"main_propellant_kg", "lots"}},
+            "landing.main_propellant_kg is not a number"},
+           {"landing",
+            {{"verdict", "crashed"}, {"distance_at_rest_m", "far"}},
+            "landing.distance_at_rest_m"},
+           {"landing", nlohmann::json::array({1, 2}), "landing is not an object"},
+           {"set",
+            {{"seed", -5}, {"runs", 4}, {"scenario", "x"}},
+            "set.seed is not a whole number"},
+           {"set", {{"seed", 5}, {"runs", "4"}, {"scenario", "x"}}, "set.runs"}}) {
     nlohmann::json r = record(2, "landed upright", 1.0, 0.1);
     r[c.field] = c.value;
     EXPECT_NE(sim::recordProblem(r).find(c.problem), std::string::npos)
@@ -254,7 +254,8 @@ TEST(MonteCarlo, RecordsMustHoldWhatTheTableReads) {
   }
   EXPECT_EQ(sim::recordProblem(record(4, "missed", 300.0, 1.0)), "");
   nlohmann::json windy = record(4, "missed", 300.0, 1.0);
-  windy["inputs"] = {{"dt_s", 0.02}, {"wind_model", "profile"}, {"turbulence", "light"}, {"turbulence_seed", 7}};
+  windy["inputs"] = {
+      {"dt_s", 0.02}, {"wind_model", "profile"}, {"turbulence", "light"}, {"turbulence_seed", 7}};
   EXPECT_EQ(sim::recordProblem(windy), "");
   EXPECT_EQ(sim::recordProblem(record(1, "", 0, 0, 2)), "");  // a failed run has no landing report
   nlohmann::json lost = record(3, "landed upright", 1.0, 0.1);

@@ -351,10 +351,11 @@ TEST_F(Simhost, AnInterruptedRunEndsItsLogAtAWholeRow) {
 // The run is interrupted after 2.5 s of wall time: long enough for the line, on any machine.
 TEST_F(Simhost, ALongRunOnATerminalShowsItsProgress) {
   const std::filesystem::path &dir = root.path();
-  std::string command = "timeout --preserve-status -s INT 2.5 " + testsupport::quoted(ARVEX_TEST_SIMHOST) +
+  std::string command = "timeout --preserve-status -s INT 2.5 " +
+                        testsupport::quoted(ARVEX_TEST_SIMHOST) +
                         " run 'Satellite deploy' --until 1e7 --dt 1";
-  std::string cmd = "cd " + testsupport::quoted(dir.string()) + " && script -qec " + testsupport::quoted(command) +
-                    " /dev/null >tty.txt 2>&1";
+  std::string cmd = "cd " + testsupport::quoted(dir.string()) + " && script -qec " +
+                    testsupport::quoted(command) + " /dev/null >tty.txt 2>&1";
   int status = std::system(cmd.c_str());
   ASSERT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 130) << readFile(dir / "tty.txt");
   std::string tty = readFile(dir / "tty.txt");
