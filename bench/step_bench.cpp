@@ -66,8 +66,7 @@ void runSteps(benchmark::State &state, sim::World &w, Vessel &v, long long reset
     w.step();
     if (++n % resetEvery == 0) {  // back to the start before the flight ends
       state.PauseTiming();
-      v.st = start;
-      v.stateChanged();
+      *v.edit() = start;
       state.ResumeTiming();
     }
   }
