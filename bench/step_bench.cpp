@@ -1,7 +1,8 @@
 // Speed of the host and of the booster: one step of a vessel defined like the booster (27
 // thrusters on two tanks, two airfoils, two drag elements, four touchdown points) in the
-// atmosphere and of one in orbit, the booster's whole automatic recovery, and the booster's own
-// per-step callback over that flight.
+// atmosphere (in still air, in a wind profile, and in a profile with turbulence) and of one in
+// orbit, the booster's whole automatic recovery, and the booster's own per-step callback over that
+// flight.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -58,12 +59,12 @@ Vessel &boosterLike(sim::World &w, const sim::VesselSpawn &spawn) {
   return v;
 }
 
-void runSteps(benchmark::State &state, sim::World &w, Vessel &v) {
+void runSteps(benchmark::State &state, sim::World &w, Vessel &v, long long resetEvery = 5000) {
   sim::VesselState start = v.st;
   long long n = 0;
   for (auto _ : state) {
     w.step();
-    if (++n % 5000 == 0) {  // back to the start before the flight ends
+    if (++n % resetEvery == 0) {  // back to the start before the flight ends
       state.PauseTiming();
       v.st = start;
       v.stateChanged();
@@ -85,6 +86,73 @@ void BM_StepBoosterLikeInAtmosphere(benchmark::State &state) {
   runSteps(state, *w, boosterLike(*w, s));
 }
 BENCHMARK(BM_StepBoosterLikeInAtmosphere);
+
+// The same step in a wind profile of the built-in family, without and with Dryden turbulence,
+// high (30 km: the exceedance tables, body axes) and low (400 m, where both axis sets are blended;
+// back to the start every 8 s, before the stage comes down).
+void stepInWind(benchmark::State &state, double alt, double speed, sim::TurbulenceLevel level,
+                long long resetEvery = 5000) {
+  auto w = makeWorld(0.02);
+  sim::WindFamily f;
+  f.surfaceSpeed = 8, f.surfaceFrom = 250 * RAD, f.hasJet = true, f.jetSpeed = 40, f.jetAlt = 11000;
+  f.veer = 30 * RAD;
+  w->windField.profile = sim::WindProfile::family(f);
+  w->windField.turbulence = level;
+  sim::VesselSpawn s;
+  s.vs.rbody = w->findBody("Earth")->handle();
+  s.vs.surf_lng = -80 * RAD, s.vs.surf_lat = 28 * RAD, s.vs.surf_hdg = 270 * RAD;
+  s.ext.flying = true, s.ext.alt = alt, s.ext.groundSpeed = speed, s.ext.pathAngle = 20 * RAD;
+  runSteps(state, *w, boosterLike(*w, s), resetEvery);
+}
+void BM_StepBoosterLikeInWindProfile(benchmark::State &state) {
+  stepInWind(state, 30000, 800, sim::TurbulenceLevel::None);
+}
+BENCHMARK(BM_StepBoosterLikeInWindProfile);
+void BM_StepBoosterLikeInTurbulence(benchmark::State &state) {
+  stepInWind(state, 30000, 800, sim::TurbulenceLevel::Moderate);
+}
+BENCHMARK(BM_StepBoosterLikeInTurbulence);
+void BM_StepBoosterLikeLowInWindProfile(benchmark::State &state) {
+  stepInWind(state, 400, 150, sim::TurbulenceLevel::None, 400);
+}
+BENCHMARK(BM_StepBoosterLikeLowInWindProfile);
+void BM_StepBoosterLikeLowInTurbulence(benchmark::State &state) {
+  stepInWind(state, 400, 150, sim::TurbulenceLevel::Moderate, 400);
+}
+BENCHMARK(BM_StepBoosterLikeLowInTurbulence);
+
+// What turbulence adds to a step, measured alone: the surface update of a vessel at 30 km and at
+// 400 m in the profile, its gusts advanced by one step every time when turbulence is on.
+void surfaceUpdateInWind(benchmark::State &state, double alt, sim::TurbulenceLevel level) {
+  auto w = makeWorld(0.02);
+  sim::WindFamily f;
+  f.surfaceSpeed = 8, f.surfaceFrom = 250 * RAD, f.hasJet = true, f.jetSpeed = 40, f.jetAlt = 11000;
+  w->windField.profile = sim::WindProfile::family(f);
+  w->windField.turbulence = level;
+  sim::VesselSpawn s;
+  s.vs.rbody = w->findBody("Earth")->handle();
+  s.vs.surf_lng = -80 * RAD, s.vs.surf_lat = 28 * RAD, s.vs.surf_hdg = 270 * RAD;
+  s.ext.flying = true, s.ext.alt = alt, s.ext.groundSpeed = 300, s.ext.pathAngle = 20 * RAD;
+  Vessel &v = boosterLike(*w, s);
+  v.stateChanged();
+  for (auto _ : state) {
+    v.gust.step = w->stepCount() - 1;  // one step behind: the update advances the filters
+    sim::updateSurfaceParams(v);
+    benchmark::DoNotOptimize(v.sp.airVel_G);
+  }
+}
+void BM_SurfaceUpdateHigh(benchmark::State &state) { surfaceUpdateInWind(state, 30000, sim::TurbulenceLevel::None); }
+BENCHMARK(BM_SurfaceUpdateHigh);
+void BM_SurfaceUpdateHighTurbulent(benchmark::State &state) {
+  surfaceUpdateInWind(state, 30000, sim::TurbulenceLevel::Moderate);
+}
+BENCHMARK(BM_SurfaceUpdateHighTurbulent);
+void BM_SurfaceUpdateLow(benchmark::State &state) { surfaceUpdateInWind(state, 400, sim::TurbulenceLevel::None); }
+BENCHMARK(BM_SurfaceUpdateLow);
+void BM_SurfaceUpdateLowTurbulent(benchmark::State &state) {
+  surfaceUpdateInWind(state, 400, sim::TurbulenceLevel::Moderate);
+}
+BENCHMARK(BM_SurfaceUpdateLowTurbulent);
 
 void BM_StepInOrbit(benchmark::State &state) {
   auto w = makeWorld(0.02);

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Draws a flight log of simhost (--log) as a PNG with gnuplot.
 
-  tools/plot_flight.py LOG.csv OUT.png [--report REPORT.json]
+  tools/plot_flight.py LOG.csv OUT.png [--report REPORT.json] [--wind]
 
 Top: altitude over the distance from the landing point (great circle on the mean radius, from
 the last row of the log), with the timeline events of the landing report marked. Bottom: ground
 speed, main-engine level and dynamic pressure over time, with the same events as vertical lines.
+With --wind, a third panel: the wind the vessel felt (east, north, up) and its gust part.
 """
 import argparse
 import csv
@@ -31,6 +32,7 @@ def main():
     ap.add_argument("log")
     ap.add_argument("png")
     ap.add_argument("--report", help="landing report (simhost --report) for the timeline marks")
+    ap.add_argument("--wind", action="store_true", help="add a panel of the wind felt and its gust")
     args = ap.parse_args()
     rows = list(csv.DictReader(open(args.log)))
     if not rows:
@@ -77,7 +79,29 @@ plot '{data}' using 1:4 with lines lw 2 title 'ground speed', \\
      '{marks}' using 1:(0):4 with labels rotate left font ',7' notitle
 unset multiplot
 """.format(png=args.png, data=data, marks=marks)
+        if args.wind:
+            script = wind_panel(script, rows, tmp)
         subprocess.run(["gnuplot"], input=script, text=True, check=True)
+
+
+def wind_panel(script, rows, tmp):
+    """The script with a third panel: wind felt east, north and up, and the gust's size, over time."""
+    if "wind_east_mps" not in rows[0]:
+        sys.exit("plot_flight: --wind: the log has no wind columns")
+    wind = os.path.join(tmp, "wind.dat")
+    with open(wind, "w") as f:
+        for r in rows:
+            gust = math.sqrt(sum(float(r[k]) ** 2 for k in ("gust_east_mps", "gust_north_mps", "gust_up_mps")))
+            f.write("%s %s %s %s %.4f\n" % (r["time_s"], r["wind_east_mps"], r["wind_north_mps"],
+                                              r["wind_up_mps"], gust))
+    panel = """
+set title 'wind felt over time (mean wind plus gust)'
+set xlabel 'time [s]'; set ylabel 'wind [m/s]'; unset y2label; unset y2tics; set ytics mirror
+plot '{wind}' using 1:2 with lines title 'east', '{wind}' using 1:3 with lines title 'north', \\
+     '{wind}' using 1:4 with lines title 'up', '{wind}' using 1:5 with lines lw 2 title 'gust (size)'
+""".format(wind=wind)
+    script = script.replace("size 1200,1000", "size 1200,1400").replace("layout 2,1", "layout 3,1")
+    return script.replace("unset multiplot", panel + "unset multiplot")
 
 
 if __name__ == "__main__":

@@ -218,6 +218,8 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   run->add_option("--wind", wind,
                   "SPEED:DIR: a constant horizontal wind of SPEED m/s blowing from DIR degrees (clockwise from "
                   "north), as a weather report gives it");
+  WindOptionText windText;
+  addWindOptions(*run, windText);
   double stagingAlt = NAN, stagingSpeed = NAN, stagingAngle = NAN, stagingHeading = NAN, stagingDownrange = NAN,
          stagingPropellant = NAN;
   run->add_option("--staging-alt", stagingAlt,
@@ -259,7 +261,10 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   montecarlo->add_option("--propellant", mc.propellantSpread,
                          "FRACTION: +- spread of the main propellant (default 0.15)")
       ->check(CLI::Range(0.0, 0.99));
-  montecarlo->add_option("--wind", mcWind, "MIN:MAX: wind speed [m/s], from a direction drawn on 0-360 deg (default 0:15)");
+  montecarlo->add_option("--wind", mcWind, "MIN:MAX: wind speed [m/s] at 10 m (or of the constant wind), from a direction drawn on 0-360 deg "
+                         "(default 0:15)");
+  MonteCarloWindText mcWindText;
+  addMonteCarloWindOptions(*montecarlo, mcWindText, mc);
   montecarlo->add_option("--dt", mcDt, "MIN:MAX: step length [s] (default 0.01:0.1)");
   montecarlo->add_option("--out", mcOut, "the runs' records, one JSON line each (default montecarlo.jsonl)");
   montecarlo->add_option("--worst", mc.worst, "worst runs listed with their replay commands (default 10)")
@@ -303,6 +308,7 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
     if (mc.speed.lo < 0 || mc.speed.hi > 1e4) return err = "simhost: --speed: between 0 and 10000 m/s\n", 2;
     if (mc.windSpeed.lo < 0 || mc.windSpeed.hi > 100) return err = "simhost: --wind: between 0 and 100 m/s\n", 2;
     if (mc.dt.lo < 0.001 || mc.dt.hi > 1) return err = "simhost: --dt: between 0.001 and 1 s\n", 2;
+    if (!readMonteCarloWindOptions(mcWindText, mc, err)) return 2;
     mc.root = mcRoot, mc.modules = mcModules;
     if (!mcOut.empty()) mc.out = mcOut;
     return -1;
@@ -341,6 +347,7 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
     if (!parseWind(wind, w, error)) return err = "simhost: --wind " + error + "\n", 2;
     o.wind = w;
   }
+  if (!readWindOptions(windText, o.wind.has_value(), o.windOptions, err)) return 2;
   if (until > 0) o.until = until;
   o.root = root, o.modules = modules, o.save = save, o.hud = hud, o.hudPng = hudPng, o.log = log, o.report = report;
   return -1;

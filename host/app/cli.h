@@ -16,6 +16,7 @@
 #include "app/montecarlo.h"
 #include "app/replay_cli.h"
 #include "app/staging.h"
+#include "app/wind_options.h"
 #include "world/world.h"
 
 namespace sim {
@@ -35,6 +36,7 @@ struct RunOptions {
   int hudWidth = 1024, hudHeight = 768;
   double logEvery = 0.1;
   std::optional<WindSpec> wind;
+  WindOptions windOptions;  // profile, turbulence, seed
   StagingOverrides staging;
   std::filesystem::path track, replayDir;  // app/replay_cli.h
 };

@@ -139,14 +139,16 @@ RunDraw drawRun(const MonteCarloOptions &o, const StagingBase &base, const std::
   double wind = uniform(g, o.windSpeed.lo, o.windSpeed.hi);
   double windFrom = uniform(g, 0, 360);
   double dt = uniform(g, o.dt.lo, o.dt.hi);
+  double windSpeed, windDir;
+  std::string w = fixed(wind, 3, windSpeed) + ":" + fixed(windFrom, 2, windDir);
+  std::vector<std::string> windArgs = drawWind(o, g, w, d);
 
   d.args = {"run", scenarioArg};
   if (!o.root.empty()) d.args.insert(d.args.end(), {"--root", o.root.string()});
   if (!o.modules.empty()) d.args.insert(d.args.end(), {"--modules", o.modules.string()});
-  double windSpeed, windDir;
-  std::string w = fixed(wind, 3, windSpeed) + ":" + fixed(windFrom, 2, windDir);
-  d.args.insert(d.args.end(), {"--dt", fixed(dt, 4, d.dt), "--wind", w,
-                               "--staging-alt", fixed(alt, 1, d.altitude),
+  d.args.insert(d.args.end(), {"--dt", fixed(dt, 4, d.dt)});
+  d.args.insert(d.args.end(), windArgs.begin(), windArgs.end());
+  d.args.insert(d.args.end(), {"--staging-alt", fixed(alt, 1, d.altitude),
                                "--staging-speed", fixed(speed, 2, d.speed),
                                "--staging-angle", fixed(angle, 4, d.pathAngle),
                                "--staging-heading", fixed(heading, 4, d.heading),
@@ -184,6 +186,7 @@ nlohmann::json runRecord(const MonteCarloOptions &o, const RunDraw &d, int statu
                  {"downrange_m", d.downrange},       {"main_propellant_kg", d.propellant},
                  {"wind_speed_mps", d.windSpeed},    {"wind_from_deg", d.windFrom},
                  {"dt_s", d.dt}};
+  recordWind(d, r["inputs"]);
   r["exit_status"] = status;
   if (!error.empty()) r["error"] = error;
   if (report.contains("end_reason")) r["end_reason"] = report["end_reason"];

@@ -12,20 +12,65 @@
 // Draws, uniform on their intervals: staging altitude [m] and ground speed [m/s] absolute;
 // flight-path angle and heading [deg] as offsets from the base; downrange distance and main
 // propellant [kg] as factors (1 +- spread) on the base; wind speed [m/s] on an interval, from a
-// direction uniform on [0, 360) deg; step length [s] on an interval.
+// direction uniform on [0, 360) deg; step length [s] on an interval. The wind (montecarlo_wind.cpp):
+// by default a profile of the built-in family with that speed and direction at 10 m, a jet of a
+// speed and height on their intervals, a veer uniform on +-spread from 10 m to the jet, and a
+// turbulence level drawn from a list with a seed of its own; these are drawn after all the others,
+// so the other draws of a run are those of a set with a constant wind, which --wind-model constant
+// still flies.
 #pragma once
 
 #include <filesystem>
 #include <iosfwd>
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "physics/turbulence.h"
+
+namespace CLI {
+class App;
+}
 
 namespace sim {
 
 struct Interval {
   double lo = 0, hi = 0;
 };
+
+// --- wind dispersions (montecarlo_wind.cpp) -------------------------------------------------
+struct WindDispersion {
+  bool constantWind = false;      // today's constant wind instead of a profile
+  Interval jetSpeed{15, 50};      // [m/s]
+  Interval jetAlt{9000, 13000};   // [m]
+  double veerSpread = 45;         // [deg] +-
+  std::vector<TurbulenceLevel> turbulence{TurbulenceLevel::None, TurbulenceLevel::Light,
+                                          TurbulenceLevel::Moderate};
+};
+
+struct WindDraw {
+  bool profile = false;
+  double jetSpeed = 0, jetAlt = 0, veer = 0;  // [m/s] [m] [deg], as passed on the command line
+  TurbulenceLevel turbulence = TurbulenceLevel::None;
+  std::uint64_t seed = 0;
+};
+
+struct MonteCarloOptions;
+struct RunDraw;
+// Draws the wind beyond its speed and direction at the surface ("SPEED:DIR", already drawn) and
+// returns the run's wind options.
+std::vector<std::string> drawWind(const MonteCarloOptions &o, std::mt19937_64 &g, const std::string &surfaceWind,
+                                  RunDraw &d);
+void recordWind(const RunDraw &d, nlohmann::json &inputs);  // adds the draw to a run's inputs
+std::string windSummary(const nlohmann::json &inputs);     // the draw as the worst-runs list shows it
+struct MonteCarloWindText {
+  std::string model, jetSpeed, jetAlt, turbulence;
+};
+void addMonteCarloWindOptions(CLI::App &montecarlo, MonteCarloWindText &text, MonteCarloOptions &o);
+bool readMonteCarloWindOptions(const MonteCarloWindText &text, MonteCarloOptions &o, std::string &err);
+// ---------------------------------------------------------------------------------------------
 
 struct MonteCarloOptions {
   std::string scenario = "Booster recovery";
@@ -42,6 +87,7 @@ struct MonteCarloOptions {
   double propellantSpread = 0.15;   // +- fraction of the base main propellant
   Interval windSpeed{0, 15};        // [m/s]
   Interval dt{0.01, 0.1};           // [s]
+  WindDispersion windDispersion;
   std::filesystem::path out = "montecarlo.jsonl";
   int worst = 10;  // worst runs listed
 };
@@ -57,6 +103,7 @@ struct RunDraw {
   int index = 0;
   double altitude = 0, speed = 0, pathAngle = 0, heading = 0, downrange = 0, propellant = 0;
   double windSpeed = 0, windFrom = 0, dt = 0;
+  WindDraw windDraw;
   std::vector<std::string> args;  // simhost run arguments (after the program name)
 };
 

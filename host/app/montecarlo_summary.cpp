@@ -150,11 +150,12 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
     if (r.contains("error")) what += ": " + r["error"].get<std::string>();
     std::snprintf(buf, sizeof buf,
                   "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
-                  "%.0f kg; wind %.1f m/s from %.0f deg; dt %.4f s\n",
+                  "%.0f kg; wind %.1f m/s from %.0f deg%s; dt %.4f s\n",
                   r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
                   numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0), numberOr(in, "heading_deg", 0),
                   numberOr(in, "downrange_m", 0) / 1000, numberOr(in, "main_propellant_kg", 0),
-                  numberOr(in, "wind_speed_mps", 0), numberOr(in, "wind_from_deg", 0), numberOr(in, "dt_s", 0));
+                  numberOr(in, "wind_speed_mps", 0), numberOr(in, "wind_from_deg", 0), windSummary(in).c_str(),
+                  numberOr(in, "dt_s", 0));
     s += buf;
     s += "    " + r.value("command", std::string()) + "\n";
   }

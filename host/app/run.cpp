@@ -100,7 +100,7 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     world = std::make_unique<World>(s);
     World &w = *world;
     world->loadScenario(file, [&](ScenarioDocument &doc) { applyStaging(doc, w, o.focus, o.staging); });
-    if (o.wind) world->wind = *o.wind;
+    applyWindOptions(*world, o.wind, o.windOptions);
     if (!o.focus.empty()) {
       Vessel *f = world->findVessel(o.focus);
       if (!f) throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + file.string());

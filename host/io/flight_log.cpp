@@ -25,7 +25,8 @@ void FlightLog::header(const Vessel &v) {
       "slip_deg,rate_pitch_dps,rate_yaw_dps,rate_bank_dps,mass_kg",
       out_);
   for (size_t i = 0; i < v.def.tanks.size(); i++) std::fprintf(out_, ",prop%zu_kg", i);
-  std::fputs(",main_level,att_pitch_level,att_yaw_level,att_bank_level,dynp_pa,mach,landed\n", out_);
+  std::fputs(",main_level,att_pitch_level,att_yaw_level,att_bank_level,dynp_pa,mach", out_);
+  std::fputs(",wind_east_mps,wind_north_mps,wind_up_mps,gust_east_mps,gust_north_mps,gust_up_mps,landed\n", out_);
   headerWritten_ = true;
 }
 
@@ -55,11 +56,13 @@ void FlightLog::row(const World &w, Vessel &v) {
                s.bank * DEG, std::fmod(s.yaw * DEG + 360.0, 360.0), s.aoa * DEG, s.slip * DEG, w_deg.x, w_deg.y,
                w_deg.z, v.mass());
   for (double m : v.st.tankMass) std::fprintf(out_, ",%.3f", m);
-  std::fprintf(out_, ",%.4f,%.4f,%.4f,%.4f,%.3f,%.4f,%d\n", level(THGROUP_MAIN),
+  std::fprintf(out_, ",%.4f,%.4f,%.4f,%.4f,%.3f,%.4f", level(THGROUP_MAIN),
                level(THGROUP_ATT_PITCHUP) - level(THGROUP_ATT_PITCHDOWN),
                level(THGROUP_ATT_YAWLEFT) - level(THGROUP_ATT_YAWRIGHT),
-               level(THGROUP_ATT_BANKRIGHT) - level(THGROUP_ATT_BANKLEFT), s.dynPressure, s.mach,
-               v.landed() ? 1 : 0);
+               level(THGROUP_ATT_BANKRIGHT) - level(THGROUP_ATT_BANKLEFT), s.dynPressure, s.mach);
+  VECTOR3 wind_H = mul(s.R_HG, s.wind_G), gust_H = mul(s.R_HG, s.gust_G);  // felt wind and its gust
+  std::fprintf(out_, ",%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%d\n", wind_H.x, wind_H.z, wind_H.y, gust_H.x, gust_H.z,
+               gust_H.y, v.landed() ? 1 : 0);
 }
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 // The CSV flight log of one vessel: one row at the start and then one per interval, with the
-// units in the column names (m, deg, m/s, deg/s, kg, Pa). Rows are formatted on the stack and
+// units in the column names (m, deg, m/s, deg/s, kg, Pa); before the last (landed) the wind the
+// vessel feels (mean wind plus gust) and its gust part, east, north and up [m/s]. Rows are formatted on the stack and
 // written through the stream's own buffer: logging allocates nothing per step.
 #pragma once
 

@@ -1,6 +1,7 @@
 // Reading scenario files (see document.h).
 #include "scenario/document.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -50,8 +51,15 @@ void readEnvironment(ScenarioDocument &d, const ScenarioSection &s) {
       d.hasWind = true;
       d.windSpeed = n[0];
       d.windFromDeg = n[1];
+      d.windLine = l.number;
+    } else if (equalsNoCase(key, "WindProfile")) {
+      d.windProfile = WindProfile::parseScenarioValues(rest, d.file, l.number);
+      d.windProfileLine = l.number;
     }
   }
+  if (d.hasWind && d.windProfile)
+    throw InputError(at(d.file, std::max(d.windLine, d.windProfileLine),
+                        "Wind and WindProfile: give the wind by one of them"));
 }
 
 void readFocus(ScenarioDocument &d, const ScenarioSection &s) {

@@ -3,6 +3,7 @@
 //   BEGIN_DESC ... END_DESC                 free text
 //   BEGIN_ENVIRONMENT ... END_ENVIRONMENT   "System Sol", "Date MJD d" (or "Date JD d"), and the
 //                                           host's "Wind SPEED FROMDIR" (m/s, degrees from north)
+//                                           or "WindProfile H S D ..." (wind_profile.h), not both
 //   BEGIN_FOCUS ... END_FOCUS               "Ship NAME"
 //   BEGIN_SHIPS ... END_SHIPS               vessel blocks: "NAME[:CLASS]", lines, "END"
 // Other sections and lines before the first section are kept verbatim and written back.
@@ -10,9 +11,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "physics/wind_profile.h"
 #include "scenario/streams.h"
 
 namespace sim {
@@ -45,6 +48,8 @@ class ScenarioDocument {
   bool hasWind = false;
   double windSpeed = 0;    // [m/s]
   double windFromDeg = 0;  // [deg]
+  std::optional<WindProfile> windProfile;  // its values kept as read
+  int windLine = 0, windProfileLine = 0;
   std::string focus;
   int focusLine = 0;
 };

@@ -29,6 +29,7 @@ void World::loadScenario(const std::filesystem::path &file, const std::function<
   if (!equalsNoCase(doc.system, "Sol")) throw InputError(doc.file + ": unknown system \"" + doc.system + "\"");
   setStartMjd(doc.mjd);
   if (doc.hasWind) wind = {doc.windSpeed, doc.windFromDeg * RAD};
+  if (doc.windProfile) windField.profile = doc.windProfile;
 
   struct Pending {
     Vessel *vessel;
@@ -95,7 +96,9 @@ std::string World::scenarioText() {
     out += "BEGIN_ENVIRONMENT\n  System Sol\n";
     std::snprintf(buf, sizeof buf, "  Date MJD %0.10f\n", mjd());
     out += buf;
-    if (wind.speed > 0) {
+    if (windField.profile) {
+      out += "  WindProfile " + windField.profile->scenarioValues() + "\n";
+    } else if (wind.speed > 0) {
       std::snprintf(buf, sizeof buf, "  Wind %0.3f %0.3f\n", wind.speed, wind.fromDir * DEG);
       out += buf;
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "physics/wind_field.h"
 #include "vessel/vessel.h"
 #include "world/frames.h"
 #include "world/world.h"
@@ -45,7 +46,7 @@ void updateSurfaceParams(Vessel &v) {
     s.inAtmosphere = s.atm.density > 0;
     s.soundSpeed = EarthAtmosphere::speedOfSound(s.atm.temperature);
   }
-  if (s.inAtmosphere && !v.landed() && w.wind.speed > 0) s.wind_G = tmul(s.R_HG, w.wind.horizon());
+  if (s.inAtmosphere && !v.landed()) updateVesselWind(v, s);
   s.airVel_G = s.groundVel_G - s.wind_G;
   s.airVel_V = tmul(R, s.airVel_G);
   s.airVel_H = mul(s.R_HG, s.airVel_G);

@@ -12,6 +12,7 @@
 
 #include "OrbiterAPI.h"
 #include "VesselAPI.h"
+#include "physics/wind_field.h"
 #include "vessel/definition.h"
 #include "vessel/spawn.h"
 #include "vessel/state.h"
@@ -60,6 +61,7 @@ class Vessel : public sim::WorldObject {
   sim::VesselState st;
   sim::SurfaceParams sp;
   sim::ForceBuild fb;
+  sim::GustState gust;  // its turbulence filters (wind_field.h)
 
   // --- mass -------------------------------------------------------------------------------------
   double propellantMass() const;

@@ -149,8 +149,13 @@ VECTOR3 oapiGetWindVector(OBJHANDLE hPlanet, double lng, double lat, double alt,
   World *w = world();
   sim::CelestialBody *b = w ? w->bodyOf(hPlanet) : nullptr;
   VECTOR3 wind_H = _V(0, 0, 0);
-  if (b && b->hasAtmosphere && alt < sim::EarthAtmosphere::kTop && w->wind.speed > 0) wind_H = w->wind.horizon();
-  if (windspeed) *windspeed = length(wind_H);
+  if (b && b->hasAtmosphere && alt < sim::EarthAtmosphere::kTop) {
+    if (!w->windField.plain())
+      wind_H = sim::windHorizonAt(*w, *b, lng, lat, alt);
+    else if (w->wind.speed > 0)
+      wind_H = w->wind.horizon();
+  }
+  if (windspeed) *windspeed = std::sqrt(wind_H.x * wind_H.x + wind_H.z * wind_H.z);  // horizontal
   if (!b || frame == 0) return wind_H;
   MATRIX3 R_PH = transp(sim::localToHorizon(lng, lat));
   VECTOR3 wind_P = mul(R_PH, wind_H);

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "OrbiterAPI.h"
+#include "physics/wind_field.h"
 #include "world/body.h"
 #include "world/diagnostics.h"
 
@@ -179,6 +180,7 @@ class World {
   int deliverKey(Vessel &v, DWORD key, bool down, char *kstate);
 
   WindSpec wind;
+  WindField windField;  // a profile and turbulence, when given (physics/wind_field.h)
 
   // The camera as oapiCameraAttach left it.
   struct Camera {

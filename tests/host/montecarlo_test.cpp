@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 
@@ -33,6 +34,7 @@ TEST(MonteCarlo, ShardsPartitionTheSetIntoNearlyEqualSlices) {
 TEST(MonteCarlo, DrawsStayInTheirIntervalsAndTheirCommandsReplayThemExactly) {
   sim::MonteCarloOptions o;
   o.seed = 99;
+  o.windDispersion.constantWind = true;  // the profile's own draws: WindDrawsStayIn...
   sim::StagingBase base{35, 90, 60000, 40000};
   double windLow = 1e9, windHigh = 0;
   for (int k = 1; k <= 300; k++) {
@@ -73,6 +75,56 @@ TEST(MonteCarlo, DrawsStayInTheirIntervalsAndTheirCommandsReplayThemExactly) {
   EXPECT_LT(windLow, 1.0);  // the draws span their interval
   EXPECT_GT(windHigh, 14.0);
   EXPECT_NE(sim::drawRun(o, base, "Booster recovery", 1).args, sim::drawRun(o, base, "Booster recovery", 2).args);
+}
+
+// The profile's draws (after all the others): in their intervals, every turbulence level drawn, and
+// replayed exactly by their options; the other draws those of the constant-wind set.
+TEST(MonteCarlo, WindDrawsStayInTheirIntervalsAndTheirCommandsReplayThemExactly) {
+  sim::MonteCarloOptions o, constant;
+  o.seed = constant.seed = 99;
+  constant.windDispersion.constantWind = true;
+  sim::StagingBase base{35, 90, 60000, 40000};
+  std::map<sim::TurbulenceLevel, int> levels;
+  for (int k = 1; k <= 300; k++) {
+    sim::RunDraw d = sim::drawRun(o, base, "Booster recovery", k), c = sim::drawRun(constant, base, "Booster recovery", k);
+    const sim::WindDraw &w = d.windDraw;
+    ASSERT_TRUE(w.profile);
+    EXPECT_FALSE(c.windDraw.profile);
+    EXPECT_EQ(d.altitude, c.altitude);
+    EXPECT_EQ(d.dt, c.dt);
+    EXPECT_EQ(d.windSpeed, c.windSpeed);
+    EXPECT_GE(w.jetSpeed, 15); EXPECT_LE(w.jetSpeed, 50);
+    EXPECT_GE(w.jetAlt, 9000); EXPECT_LE(w.jetAlt, 13000);
+    EXPECT_LE(std::abs(w.veer), 45);
+    levels[w.turbulence]++;
+
+    std::vector<std::string> args = {"simhost"};
+    args.insert(args.end(), d.args.begin(), d.args.end());
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    sim::RunOptions run;
+    std::string out, err;
+    ASSERT_EQ(sim::parseCommandLine(static_cast<int>(argv.size()), argv.data(), run, out, err), -1) << err;
+    EXPECT_FALSE(run.wind);
+    const sim::WindOptions &r = run.windOptions;
+    ASSERT_TRUE(r.family);
+    EXPECT_NEAR(r.family->surfaceSpeed, d.windSpeed, 1e-12);
+    EXPECT_NEAR(r.family->surfaceFrom, d.windFrom * RAD, 1e-12);
+    EXPECT_EQ(r.family->jetSpeed, w.jetSpeed);
+    EXPECT_EQ(r.family->jetAlt, w.jetAlt);
+    EXPECT_NEAR(r.family->veer, w.veer * RAD, 1e-15);
+    EXPECT_EQ(r.turbulence, w.turbulence);
+    if (w.turbulence != sim::TurbulenceLevel::None) {
+      EXPECT_EQ(r.seed, w.seed);
+    }
+
+    nlohmann::json rec = sim::runRecord(o, d, 0, nlohmann::json::object(), "");
+    EXPECT_EQ(rec["inputs"]["wind_model"], "profile");
+    EXPECT_EQ(rec["inputs"]["jet_speed_mps"], w.jetSpeed);
+    EXPECT_EQ(rec["inputs"]["turbulence"], sim::turbulenceName(w.turbulence));
+  }
+  EXPECT_EQ(levels.size(), 3u);  // none, light and moderate all drawn
+  EXPECT_EQ(levels.count(sim::TurbulenceLevel::Severe), 0u);
 }
 
 nlohmann::json record(int run, const char *verdict, double distance, double across, int status = 0) {

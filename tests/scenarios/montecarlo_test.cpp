@@ -76,7 +76,8 @@ TEST(MonteCarloRuns, BadOptionsAndABaseThatCannotBeDispersedExitTwo) {
 }
 
 // The bar: upright landings within 100 m in the seeded 200-run set with the default dispersions
-// (wind 0-15 m/s from any direction included). Raise it when the guidance or the host improves.
+// (a wind profile: 0-15 m/s at 10 m from any direction, a jet of 15-50 m/s at 9-13 km, a veer of
+// +-45 deg, turbulence none, light or moderate). Raise it when the guidance or the host improves.
 TEST(MonteCarloRuns, SeededSetLandsUprightAtLeastAsOftenAsMeasured) {
 #ifdef ARVEX_SANITIZED
   // Instrumented code flies the same set with other rounding of the optimiser's choices, and ten
@@ -85,7 +86,7 @@ TEST(MonteCarloRuns, SeededSetLandsUprightAtLeastAsOftenAsMeasured) {
   const double bar = 0.0;
 #else
   const int runs = 200;
-  const double bar = 0.41;  // 82 of 200
+  const double bar = 0.035;  // 7 of 200 (84 of the same 200 in the constant wind of --wind-model constant)
 #endif
   TempDataRoot root;
   std::filesystem::path dir = root.path();
