@@ -4,7 +4,7 @@
 //   3. simDt = the step length
 //   4. the attitude groups rebuilt when the selected main thruster starts or stops burning
 //   5. the automatic sequence: 1 settle 2 s, 2 flyback, 3 coast and reentry, 4 descent
-//   6. the autopilots: descent, flyback (both solutions, or the transfer alone), reentry hold
+//   6. the autopilots: descent (its own law or the precision law), flyback (both solutions, or the transfer alone), reentry hold
 //   7. the legs, 8. the grid-fin unfold, 9. the grid-fin steering (legs_fins.cpp)
 // Every flag test reads the flag as the earlier parts of this step left it.
 
@@ -26,7 +26,10 @@ void larkon::clbkPreStep(double, double simdt, double) {
   advanceSequence(alt, simdt);
 
   if (apDescent == 1) {
-    descentStep();
+    if (landingLaw == kLawPrecision)
+      precisionDescentStep();
+    else
+      descentStep();
     if (finsState == kFinsStowed) finsState = kFinsUnfolding;  // the fins unfold while it runs
   }
   if (apFlyback == kFlybackBothSolutions) {

@@ -1,0 +1,31 @@
+// Unpowered steering onto the pad (see precision_glide.h for the maths, frames and units).
+#include "booster/guidance/precision_glide.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace booster {
+
+namespace {
+constexpr double kLiftSlope = 25.5;     // [m^2/rad]
+constexpr double kMissGain = 3.0;
+constexpr double kLeastTimeLeft = 4.0;  // [s]
+const double kTiltMost = 12.0 * RAD;
+}  // namespace
+
+double glideTiltLimit() { return kTiltMost; }
+
+VECTOR3 glideDirection(const GlideInputs &in) {
+  double speed = length(in.airVel);
+  if (!(speed > 1e-3)) return _V(0, 1, 0);  // no airflow to steer in: stand upright
+  VECTOR3 back = -in.airVel / speed;       // +z tail first
+  double t = std::max(in.timeLeft, kLeastTimeLeft);
+  VECTOR3 want = in.miss * (-kMissGain / (t * t));
+  VECTOR3 across = want - back * dotp(want, back);
+  double a = length(across);
+  if (!(a > 1e-9) || !(in.dynPressure > 0) || !(in.mass > 0)) return back;
+  double eps = std::min(a * in.mass / (kLiftSlope * in.dynPressure), kTiltMost);
+  return back * std::cos(eps) - across / a * std::sin(eps);
+}
+
+}  // namespace booster
