@@ -7,11 +7,16 @@
 //   within the band |e| < B:   u = (-e - w) / 0.1 s / a
 //   u is faded by 1 - 0.75 min(q / 40 kPa, 1) for the guidance pointing, then limited to [-1, 1];
 //   u > 0 fires pitch up (yaw left), u < 0 pitch down (yaw right).
+// holdGuidanceDirection, the precision landing burn's steering: a plain critically damped law per
+// axis, u = (-wn^2 e - 2 wn w) / a, limited to [-1, 1], smooth where the shared rule switches
+// between its profile and its band.
 // Errors [rad]: reentry hold from AOA and sideslip towards +-180 deg; vertical hold and the
 // pointing law from atan2 of the target direction in vessel axes (pitch about x, yaw about y).
 // With no authority (no thrust, no mass) or no step length yet, the command is 0. The pointing law
-// itself (aimAlongGuidance) takes its rate limit from the caller; pointAlongGuidance gives it
-// maxAttRate, lowered to 2 deg/s below 300 m.
+// itself (aimAlongGuidance) takes its rate limit, any angular acceleration the fins add to the
+// thrusters', and the factor on its commands (negative: the fade in dense air above) from the
+// caller; pointAlongGuidance gives it maxAttRate, lowered to 2 deg/s
+// below 300 m, and nothing for the fins.
 #include <algorithm>
 #include <cmath>
 
@@ -80,13 +85,27 @@ void larkon::pointAlongGuidance() {
   aimAlongGuidance(maxAttRate);
 }
 
-void larkon::aimAlongGuidance(double rateLimit) {
+void larkon::aimAlongGuidance(double rateLimit, double extraAccel, double gain) {
   DeactivateNavmode(NAVMODE_KILLROT);
   const VECTOR3 &g = guidanceVector;
   double pitchError = std::atan2(-g.y, g.z), yawError = std::atan2(g.x, g.z);
-  double fade = 1.0 - 0.75 * std::min(in_.dynPressure() / 40000.0, 1.0);
-  double a = attitudeAcceleration();
+  double fade = gain < 0 ? 1.0 - 0.75 * std::min(in_.dynPressure() / 40000.0, 1.0) : gain;
+  double a = attitudeAcceleration() + extraAccel;
   const VECTOR3 &w = in_.angularVel();
   setPitchYawCommands(axisCommand(a, pitchError, w.x, 1.0, fade, rateLimit),
                       axisCommand(a, yawError, w.y, 1.0, fade, rateLimit));
+}
+
+void larkon::holdGuidanceDirection(double naturalFrequency) {
+  DeactivateNavmode(NAVMODE_KILLROT);
+  const VECTOR3 &g = guidanceVector;
+  double pitchError = std::atan2(-g.y, g.z), yawError = std::atan2(g.x, g.z);
+  double a = attitudeAcceleration();
+  const VECTOR3 &w = in_.angularVel();
+  auto axis = [&](double e, double rate) {
+    if (!(a > 0) || !std::isfinite(e)) return 0.0;
+    double wanted = -naturalFrequency * naturalFrequency * e - 2.0 * naturalFrequency * rate;
+    return std::clamp(wanted / a, -1.0, 1.0);
+  };
+  setPitchYawCommands(axis(pitchError, w.x), axis(yawError, w.y));
 }

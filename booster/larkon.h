@@ -130,7 +130,16 @@ class larkon final : public VESSEL3 {
   void holdReentryAttitude();
   void holdVerticalAttitude();
   void pointAlongGuidance();
-  void aimAlongGuidance(double rateLimit);  // pointAlongGuidance's law with the given rate limit
+  // pointAlongGuidance's law with the given rate limit [rad/s], the fins' angular acceleration
+  // [rad/s^2] counted beside the thrusters', and a factor on the commands (negative: fade them
+  // in dense air as pointAlongGuidance does)
+  void aimAlongGuidance(double rateLimit, double extraAccel = 0.0, double gain = -1.0);
+  // legs_fins.cpp: whether the precision law steers the unpowered fall (the fins then get the
+  // authority finSteeringScale gives them), and that scale at dynamic pressure q [Pa]
+  bool precisionSteersFall() const;
+  // attitude.cpp: +z along guidanceVector by a critically damped law of natural frequency [rad/s]
+  void holdGuidanceDirection(double naturalFrequency);
+  double finSteeringScale(double q) const;
   // guidance/
   void flybackTransferStep();
   void flybackFallStep();
@@ -139,6 +148,7 @@ class larkon final : public VESSEL3 {
   void descentCorrectionBurnStep();
   void landingAttitudeStep();
   void precisionDescentStep();
+  void precisionGlideStep();  // the precision law's unpowered steering alone
 
  private:
   // commands.cpp: keys V, N, M (see there)
@@ -171,6 +181,7 @@ class larkon final : public VESSEL3 {
   booster::FallPrediction predictPrecisionFall(const VECTOR3 &pos, const VECTOR3 &vel, double mass,
                                                double gravity, double maxThrust, double hr);
   void flyLandingBurn(const booster::BurnState &s);
+  void steerGlide(const booster::FallPrediction &fall, double mass);
   double lowestFootHeight(double hr);
   void settleOnLegs(double level);
   // guidance/target.cpp: the target by name (a vessel, else a base on `baseBody`)

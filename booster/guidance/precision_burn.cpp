@@ -13,15 +13,19 @@ constexpr double kFinalHeight = 10.0;    // [m] of height to go, flown on the fi
 constexpr double kFinalTopSpeed = kTouchdownSpeed + kFinalRate * kFinalHeight;  // [m/s]
 constexpr double kThrustShare = 0.7;     // of the deceleration full thrust gives, planned for
 const double kConeTangent = std::tan(15.0 * RAD);  // approach cone of 15 deg elevation
+constexpr double kCarryTime = 3.0;       // [s] of horizontal speed counted as distance
+constexpr double kClimbSpeed = 0.5;      // [m/s] the fastest climb the reference asks for
+constexpr double kGateDistanceOpen = 1.0, kGateDistanceShut = 3.0;  // [m] from the pad
+constexpr double kGateSpeedOpen = 0.1, kGateSpeedShut = 0.25;       // [m/s] across
 constexpr double kSpeedGain = 1.5;       // [1/s] vertical speed error to acceleration
-constexpr double kMinTimeToGo = 5.0;     // [s] the horizontal gains' floor
+constexpr double kMinTimeToGo = 8.0;     // [s] the horizontal gains' floor
 const double kTiltAtFeet = 2.0 * RAD;    // [rad] allowed tilt with the feet on the ground
 const double kTiltPerMetre = 0.2 * RAD;  // [rad/m] growth with the height to go
 const double kTiltMost = 20.0 * RAD;     // [rad]
 }  // namespace
 
-double heightToGo(const VECTOR3 &pos) {
-  double d = std::sqrt(pos.x * pos.x + pos.z * pos.z);
+double heightToGo(const VECTOR3 &pos, const VECTOR3 &vel) {
+  double d = std::sqrt(pos.x * pos.x + pos.z * pos.z) + kCarryTime * std::sqrt(vel.x * vel.x + vel.z * vel.z);
   return pos.y - kFootHeight - d * kConeTangent;
 }
 
@@ -31,9 +35,14 @@ double plannedDeceleration(const BurnState &s) {
 }
 
 double referenceSpeed(double x, double aRef) {
-  if (x <= 0) return -kTouchdownSpeed;
-  if (x <= kFinalHeight) return -(kTouchdownSpeed + kFinalRate * x);
+  if (x <= kFinalHeight) return std::min(-(kTouchdownSpeed + kFinalRate * x), kClimbSpeed);
   return -std::sqrt(kFinalTopSpeed * kFinalTopSpeed + 2.0 * aRef * (x - kFinalHeight));
+}
+
+double touchdownGate(double d, double v) {
+  double byDistance = std::clamp((kGateDistanceShut - d) / (kGateDistanceShut - kGateDistanceOpen), 0.0, 1.0);
+  double bySpeed = std::clamp((kGateSpeedShut - v) / (kGateSpeedShut - kGateSpeedOpen), 0.0, 1.0);
+  return std::min(byDistance, bySpeed);
 }
 
 double timeToGo(double x, double vy, double aRef) {
@@ -48,7 +57,8 @@ double timeToGo(double x, double vy, double aRef) {
 }
 
 bool ignitionDue(const BurnState &s) {
-  double x = heightToGo(s.pos);
+  if (s.pos.y >= kLandingBurnCeiling) return false;
+  double x = heightToGo(s.pos, s.vel);
   if (x <= kFinalHeight) return true;
   double fall = -s.vel.y;
   if (fall <= kFinalTopSpeed) return false;  // slow enough to fall on
@@ -59,15 +69,21 @@ double tiltLimit(double x) { return std::clamp(kTiltAtFeet + kTiltPerMetre * x, 
 
 BurnCommand burnCommand(const BurnState &s) {
   double aRef = plannedDeceleration(s);
-  double x = heightToGo(s.pos);
+  double x = heightToGo(s.pos, s.vel);
   double vRef = referenceSpeed(x, aRef);
   double slope;  // dv_ref/dx
-  if (x <= 0)
+  if (vRef >= kClimbSpeed)
     slope = 0;
   else if (x <= kFinalHeight)
     slope = -kFinalRate;
   else
     slope = -aRef / -vRef;
+  double d = std::sqrt(s.pos.x * s.pos.x + s.pos.z * s.pos.z), vh = std::sqrt(s.vel.x * s.vel.x + s.vel.z * s.vel.z);
+  if (x <= kFinalHeight && vRef < 0) {
+    double gate = touchdownGate(d, vh);
+    vRef *= gate;
+    slope *= gate;
+  }
   double av = slope * s.vel.y + kSpeedGain * (vRef - s.vel.y);
 
   double t = std::max(timeToGo(x, s.vel.y, aRef), kMinTimeToGo);
@@ -78,7 +94,8 @@ BurnCommand burnCommand(const BurnState &s) {
   double Tv = std::clamp(s.mass * (av + s.gravity) - s.drag.y, 0.0, F);
   double Tx = s.mass * ax - s.drag.x, Tz = s.mass * az - s.drag.z;
   double Th = std::sqrt(Tx * Tx + Tz * Tz);
-  double room = std::min(std::tan(tiltLimit(x)) * Tv, std::sqrt(std::max(0.0, F * F - Tv * Tv)));
+  double clearance = s.pos.y - kFootHeight + d + kCarryTime * vh;
+  double room = std::min(std::tan(tiltLimit(clearance)) * Tv, std::sqrt(std::max(0.0, F * F - Tv * Tv)));
   if (Th > room && Th > 0) {
     Tx *= room / Th;
     Tz *= room / Th;

@@ -2,7 +2,8 @@
 // down onto the legs. It keeps the descent autopilot's engine count, its leg deployment below
 // 3 km and its ending (the engine run down on the legs, then the autopilot, the sequence and the
 // fins switched off), and replaces its guidance:
-//  - unpowered: the fall is predicted to the landing burn's ignition (precision_fall.h) through
+//  - unpowered (and in the automatic sequence already from the end of the reentry burn, in place of
+//    the reentry attitude hold): the fall is predicted to the landing burn's ignition (precision_fall.h) through
 //    the wind the host reports at four heights between the ground and the stage; the body's lift
 //    steers the predicted miss to zero (precision_glide.h). Between 15 km and 4 km, while more than
 //    kOvershootOn of overshoot along the track is predicted (and until it is down to kOvershootOff),
@@ -27,12 +28,13 @@
 extern const TOUCHDOWNVTX kDeployedPoints[4];
 
 namespace {
-constexpr double kOvershootOn = 400.0;    // [m] along the track: the correction burn lights
-constexpr double kOvershootOff = 150.0;   // [m] it stops
+constexpr double kOvershootOn = 3000.0;    // [m] along the track: the correction burn lights
+constexpr double kOvershootOff = 1500.0;   // [m] it stops
 constexpr double kLegsArea = 12.0;        // [m^2] drag area of the deployed legs
 constexpr double kContactHeight = 0.05;   // [m] a foot this near the ground touches it
 constexpr double kRunDownRate = 0.5;      // [1/s] of the main level on the legs
 const double kAlignedForBurn = 10.0 * RAD;
+constexpr double kBurnPointingFrequency = 1.5;  // [rad/s] of the steering during the landing burn
 
 VECTOR3 finiteOr(const VECTOR3 &v, const VECTOR3 &fallback) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) ? v : fallback;
@@ -63,7 +65,7 @@ void larkon::precisionDescentStep() {
   VECTOR3 drag_H = _V(0, 0, 0);
   HorizonRot(in_.drag(), drag_H);
   BurnState burn{pos, vel, drag_H, mass, GetThrusterMax(thMain[engineMode]), gravity};
-  bool landingBurn = hr < kCorrectionBurnFloor && (level > 0 || ignitionDue(burn));
+  bool landingBurn = hr < kLandingBurnCeiling && (level > 0 || ignitionDue(burn));
   if (landingBurn) {
     flyLandingBurn(burn);
     return;
@@ -82,12 +84,32 @@ void larkon::precisionDescentStep() {
     if (level > 0) descentBurnDone = 1;  // the overshoot is gone: no second burn
   }
   if (level > 0) SetThrusterGroupLevel(THGROUP_MAIN, 0.0);
+  steerGlide(fall, mass);
+}
+
+void larkon::precisionGlideStep() {
+  using namespace booster;
+  double hr = in_.groundAltitude();
+  OBJHANDLE target = resolveTarget(in_.gravityRef());
+  VECTOR3 T = target ? targetInHorizon(*this, target) : _V(0, 0, 0);
+  double mass = in_.mass();
+  double gravity = mass > 0 ? length(in_.weight()) / mass : 0.0;
+  FallPrediction fall = predictPrecisionFall(_V(-T.x, hr, -T.z), in_.groundspeedHorizon(), mass, gravity,
+                                             GetThrusterMax(thMain[kEngineCentre]), hr);
+  steerGlide(fall, mass);
+}
+
+void larkon::steerGlide(const booster::FallPrediction &fall, double mass) {
+  using namespace booster;
   VECTOR3 air_H = _V(0, 0, 0);
   GetAirspeedVector(FRAME_HORIZON, air_H);
-  GlideInputs glide{air_H, fall.miss, fall.time, mass, in_.dynPressure()};
+  GlideInputs glide{air_H, fall.miss, fall.time, mass, in_.dynPressure(), length(in_.drag())};
   VECTOR3 d = finiteOr(glideDirection(glide), _V(0, 1, 0));
   HorizonInvRot(d, guidanceVector);
-  aimAlongGuidance(maxAttRate);
+  // The fins turn the stage too (legs_fins.cpp): their torque over the pitch inertia, 129 m^2 m.
+  double q = in_.dynPressure();
+  double fins = finsState == kFinsDeployed && mass > 0 ? finSteeringScale(q) * 60.0 * q / (129.0 * mass) : 0.0;
+  aimAlongGuidance(maxAttRate, fins, 1.0);
 }
 
 booster::FallPrediction larkon::predictPrecisionFall(const VECTOR3 &pos, const VECTOR3 &vel, double mass,
@@ -120,7 +142,9 @@ void larkon::flyLandingBurn(const booster::BurnState &s) {
   double len = length(c.thrust);
   VECTOR3 dir = len > 0 ? c.thrust / len : _V(0, 1, 0);
   HorizonInvRot(finiteOr(dir, _V(0, 1, 0)), guidanceVector);
-  aimAlongGuidance(maxAttRate);
+  // Smoothly: the steering thrusters push the tail sideways as they turn the stage, against the
+  // sideways thrust the turn is for, so a law that fires them in full pulses makes the stage circle.
+  holdGuidanceDirection(kBurnPointingFrequency);
   // The vertical part is what the level must give; the thrust follows the body's +z.
   double up = std::sin(in_.pitch());
   double F = s.maxThrust;

@@ -10,10 +10,10 @@ namespace booster {
 
 namespace {
 constexpr int kSteps = 16;              // equal steps over the estimated time
-constexpr int kMostSteps = 2 * kSteps;  // when the estimate was short
+constexpr int kMostSteps = 3 * kSteps;  // when the estimate was short
 constexpr double kScaleHeight = 8500.0;  // [m] of the density
 constexpr double kBurnHeightGuess = 600.0;  // [m] where a burn typically lights, for the estimate
-constexpr double kSlowestFall = 40.0;       // [m/s] for the estimate
+constexpr double kTypicalFall = 100.0;      // [m/s] for the estimate: drag slows a faster fall
 
 struct Point {
   VECTOR3 r, v;
@@ -22,7 +22,7 @@ struct Point {
 // How far the burn's ignition rule is from holding: >= 0 once it holds (or on the ground).
 double ignitionMargin(const Point &p, const FallInputs &in) {
   BurnState s{p.r, p.v, _V(0, 0, 0), in.mass, in.maxThrust, in.gravity};
-  double x = heightToGo(p.r);
+  double x = heightToGo(p.r, p.v);
   if (x <= 0) return 1.0;
   return ignitionDue(s) ? 1.0 : -1.0;
 }
@@ -43,7 +43,7 @@ VECTOR3 WindColumn::at(double y) const {
 FallPrediction predictFall(const FallInputs &in, const WindColumn &wind) {
   FallPrediction out{_V(in.pos.x, 0, in.pos.z), 0.0, false};
   if (!(in.mass > 0) || !(in.density > 0)) return out;
-  double estimate = 1.2 * std::max(in.pos.y - kBurnHeightGuess, 0.0) / std::max(-in.vel.y, kSlowestFall);
+  double estimate = std::max(in.pos.y - kBurnHeightGuess, 0.0) / std::max(-0.5 * in.vel.y, kTypicalFall);
   double dt = std::max(estimate, 2.0) / kSteps;
   double y0 = in.pos.y;
   auto accel = [&](const VECTOR3 &r, const VECTOR3 &v) {
@@ -82,7 +82,7 @@ FallPrediction predictFall(const FallInputs &in, const WindColumn &wind) {
   }
   out.reached = margin >= 0;
   BurnState s{p.r, p.v, _V(0, 0, 0), in.mass, in.maxThrust, in.gravity};
-  double burn = timeToGo(heightToGo(p.r), p.v.y, plannedDeceleration(s));
+  double burn = timeToGo(heightToGo(p.r, p.v), p.v.y, plannedDeceleration(s));
   out.miss = _V(p.r.x + 0.5 * p.v.x * burn, 0, p.r.z + 0.5 * p.v.z * burn);
   out.time = t;
   return out;
