@@ -15,13 +15,16 @@ constexpr double kThrustShare = 0.7;     // of the deceleration full thrust give
 const double kConeTangent = std::tan(15.0 * RAD);  // approach cone of 15 deg elevation
 constexpr double kCarryTime = 3.0;       // [s] of horizontal speed counted as distance
 constexpr double kClimbSpeed = 0.5;      // [m/s] the fastest climb the reference asks for
-constexpr double kGateDistanceOpen = 1.0, kGateDistanceShut = 3.0;  // [m] from the pad
-constexpr double kGateSpeedOpen = 0.1, kGateSpeedShut = 0.25;       // [m/s] across
+constexpr double kGateDistanceOpen = 1.5, kGateDistanceShut = 4.0;  // [m] from the pad
+constexpr double kGateSpeedOpen = 0.15, kGateSpeedShut = 0.3;       // [m/s] across
+constexpr double kLandNowHoverTime = 10.0;  // [s] of hovering left: the gate no longer holds back
 constexpr double kSpeedGain = 1.5;       // [1/s] vertical speed error to acceleration
 constexpr double kMinTimeToGo = 8.0;     // [s] the horizontal gains' floor
-const double kTiltAtFeet = 2.0 * RAD;    // [rad] allowed tilt with the feet on the ground
+const double kTiltAtFeet = 1.0 * RAD;    // [rad] allowed tilt with the feet on the ground
+constexpr double kUprightBelow = 0.5;    // [m] of the feet above the ground: no lean into the wind
+constexpr double kUprightBlend = 2.5;    // [m] above that, over which the lean is let in
 const double kTiltPerMetre = 0.2 * RAD;  // [rad/m] growth with the height to go
-const double kTiltMost = 20.0 * RAD;     // [rad]
+const double kTiltMost = 30.0 * RAD;     // [rad]
 }  // namespace
 
 double heightToGo(const VECTOR3 &pos, const VECTOR3 &vel) {
@@ -79,7 +82,7 @@ BurnCommand burnCommand(const BurnState &s) {
   else
     slope = -aRef / -vRef;
   double d = std::sqrt(s.pos.x * s.pos.x + s.pos.z * s.pos.z), vh = std::sqrt(s.vel.x * s.vel.x + s.vel.z * s.vel.z);
-  if (x <= kFinalHeight && vRef < 0) {
+  if (x <= kFinalHeight && vRef < 0 && s.hoverTime > kLandNowHoverTime) {
     double gate = touchdownGate(d, vh);
     vRef *= gate;
     slope *= gate;
@@ -95,7 +98,12 @@ BurnCommand burnCommand(const BurnState &s) {
   double Tx = s.mass * ax - s.drag.x, Tz = s.mass * az - s.drag.z;
   double Th = std::sqrt(Tx * Tx + Tz * Tz);
   double clearance = s.pos.y - kFootHeight + d + kCarryTime * vh;
-  double room = std::min(std::tan(tiltLimit(clearance)) * Tv, std::sqrt(std::max(0.0, F * F - Tv * Tv)));
+  // Leaning into the wind is allowed, except in the last metres: a stage that plants its feet
+  // leaning rocks over them as the engine runs down.
+  double feet = s.pos.y - kFootHeight;
+  double lean = std::clamp((feet - kUprightBelow) / kUprightBlend, 0.0, 1.0);
+  double dragAcross = lean * std::sqrt(s.drag.x * s.drag.x + s.drag.z * s.drag.z);
+  double room = std::min(std::tan(tiltLimit(clearance)) * Tv + dragAcross, std::sqrt(std::max(0.0, F * F - Tv * Tv)));
   if (Th > room && Th > 0) {
     Tx *= room / Th;
     Tz *= room / Th;

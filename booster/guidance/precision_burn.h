@@ -14,8 +14,9 @@
 //   v_ref(x') = -sqrt(v_s^2 + 2 a_ref (x' - s))      above, v_s = v_td + c s
 // with v_td the touchdown speed, c the final segment's rate and s its height; on the final segment
 // the descent is held back (scaled towards zero, a hover) while the stage is more than 1 m out or
-// moves across at more than 0.1 m/s, fully stopped at 3 m or 0.25 m/s, so that it touches down over
-// the pad at rest; the arc brakes at
+// moves across at more than 0.15 m/s, fully stopped at 4 m or 0.3 m/s, so that it touches down over
+// the pad at rest, unless the propellant left would hover it for less than 10 s: then it comes down
+// where it is rather than fall when the tank runs dry; the arc brakes at
 //   a_ref = f (F / m - g), f the share of full thrust it plans for, so 1 - f is left for
 // dispersions. The engine lights when the stage, falling, can no longer wait: when the arc through
 // its height is slower than its own speed, (v_y^2 - v_s^2) / (2 (x' - s)) >= a_ref, v_s = v_td + c s.
@@ -28,7 +29,9 @@
 // t held at or above t_min so that the gains stay within what the attitude can follow.
 // Vertical: a_v = dv_ref/dt + k_v (v_ref - v_y), dv_ref/dt = (dv_ref/dx) v_y.
 // Thrust: T = m (a_h, a_v + g, a_h) - D (D the drag force felt last step), its horizontal part
-// limited to tan(theta_max) of its vertical part, theta_max = theta_0 + k_theta (x + d + k_v |v_h|)
+// limited to tan(theta_max) of its vertical part beyond what holds the drag across (leaning into
+// the wind is allowed down to 3 m of the feet above the ground and gone at 0.5 m: planting the
+// feet while leaning rocks the stage over them as the engine runs down), theta_max = theta_0 + k_theta (x + d + k_v |v_h|)
 // (bounded above: its clearance from touching down),
 // so the tilt from the vertical tightens towards the ground; the vertical part is kept within the
 // engine's thrust first, the horizontal part gets what remains.
@@ -48,6 +51,7 @@ struct BurnState {
   double mass;        // [kg]
   double maxThrust;   // [N] of the landing engine at the present pressure
   double gravity;     // [m/s^2]
+  double hoverTime = 1e9;  // [s] the main propellant left would hold the stage hovering this long
 };
 
 struct BurnCommand {

@@ -4,13 +4,15 @@
 // fins switched off), and replaces its guidance:
 //  - unpowered (and in the automatic sequence already from the end of the reentry burn, in place of
 //    the reentry attitude hold): the fall is predicted to the landing burn's ignition (precision_fall.h) through
-//    the wind the host reports at four heights between the ground and the stage; the body's lift
+//    the wind the host reports at four heights between the ground and the stage (10 m, an eighth
+//    and a third of the stage's height, and the stage itself); the body's lift
 //    steers the predicted miss to zero (precision_glide.h). Between 15 km and 4 km, while more than
 //    kOvershootOn of overshoot along the track is predicted (and until it is down to kOvershootOff),
 //    the engine burns against the ground velocity as the correction burn does.
 //  - the landing burn lights when its braking arc can no longer wait and sets thrust direction and
 //    level every step (precision_burn.h);
-//  - once a foot touches, the engine runs down at kRunDownRate.
+//  - once a foot touches, the attitude thrusters fall silent and the engine runs down at
+//    kRunDownRate.
 // The law keeps nothing between steps that the scenario does not hold: whether the engine burns is
 // its level, so a saved and reloaded descent goes on as it was.
 // Frames: horizon (x east, y up, z north) about the pad; vessel frame for the host's steering
@@ -65,6 +67,11 @@ void larkon::precisionDescentStep() {
   VECTOR3 drag_H = _V(0, 0, 0);
   HorizonRot(in_.drag(), drag_H);
   BurnState burn{pos, vel, drag_H, mass, GetThrusterMax(thMain[engineMode]), gravity};
+  // Hovering takes weight / F of full thrust, whose flow is the vacuum thrust over the vacuum Isp.
+  THRUSTER_HANDLE th = thMain[engineMode];
+  double isp0 = GetThrusterIsp0(th);
+  double hoverFlow = burn.maxThrust > 0 && isp0 > 0 ? mass * gravity / burn.maxThrust * GetThrusterMax0(th) / isp0 : 0.0;
+  if (hoverFlow > 0) burn.hoverTime = pm / hoverFlow;
   bool landingBurn = hr < kLandingBurnCeiling && (level > 0 || ignitionDue(burn));
   if (landingBurn) {
     flyLandingBurn(burn);
@@ -127,7 +134,7 @@ booster::FallPrediction larkon::predictPrecisionFall(const VECTOR3 &pos, const V
   double lng = 0, lat = 0, rad = kPlanetRadius, ws = 0;
   oapiGetEquPos(GetHandle(), &lng, &lat, &rad);
   double alt = rad - kPlanetRadius;  // the host's wind at the stage, gust included
-  const double share[kWindSamples] = {0.0, 1.0 / 3.0, 2.0 / 3.0, 1.0};
+  const double share[kWindSamples] = {0.0, 1.0 / 8.0, 1.0 / 3.0, 1.0};  // denser low, where winds shear
   for (int i = 0; i < kWindSamples; i++) {
     double y = i == 0 ? std::min(10.0, hr) : hr * share[i];
     wind.height[i] = y;
@@ -163,7 +170,7 @@ double larkon::lowestFootHeight(double hr) {
 }
 
 void larkon::settleOnLegs(double level) {
-  holdVerticalAttitude();
+  killAttitudeThrust();  // a turn pushed against the ground would rock the stage on its feet
   double next = level - kRunDownRate * simDt;
   SetThrusterGroupLevel(THGROUP_MAIN, std::max(next, 0.0));
   if (next < 0) {

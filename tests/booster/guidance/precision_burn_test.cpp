@@ -83,9 +83,9 @@ TEST(PrecisionBurn, TheApproachConeLowersTheHeightToGoWithDistanceAndSpeedAcross
 }
 
 TEST(PrecisionBurn, TiltLimitTightensTowardsTheGround) {
-  EXPECT_NEAR(tiltLimit(0.0), 2.0 * RAD, 1e-12);
-  EXPECT_NEAR(tiltLimit(-5.0), 2.0 * RAD, 1e-12);
-  EXPECT_NEAR(tiltLimit(1000.0), 20.0 * RAD, 1e-12);
+  EXPECT_NEAR(tiltLimit(0.0), 1.0 * RAD, 1e-12);
+  EXPECT_NEAR(tiltLimit(-5.0), 1.0 * RAD, 1e-12);
+  EXPECT_NEAR(tiltLimit(1000.0), 30.0 * RAD, 1e-12);
   EXPECT_LT(tiltLimit(10.0), tiltLimit(40.0));
 }
 
@@ -93,11 +93,24 @@ TEST(PrecisionBurn, TouchdownGateOpensOnlyOverThePadAtRest) {
   struct Case {
     double d, v, gate;
   };
-  for (const Case &c : {Case{0.0, 0.0, 1.0}, Case{1.0, 0.1, 1.0}, Case{3.0, 0.0, 0.0}, Case{0.0, 0.25, 0.0},
-                        Case{2.0, 0.0, 0.5}, Case{0.5, 0.175, 0.5}, Case{10.0, 2.0, 0.0}}) {
+  for (const Case &c : {Case{0.0, 0.0, 1.0}, Case{1.5, 0.15, 1.0}, Case{4.0, 0.0, 0.0}, Case{0.0, 0.3, 0.0},
+                        Case{2.75, 0.0, 0.5}, Case{0.5, 0.225, 0.5}, Case{10.0, 2.0, 0.0}}) {
     SCOPED_TRACE(testing::Message() << c.d << " m, " << c.v << " m/s");
     EXPECT_NEAR(touchdownGate(c.d, c.v), c.gate, 1e-9);
   }
+}
+
+TEST(PrecisionBurn, ShortOfPropellantItComesDownWhereItIs) {
+  // On the final segment, 6 m out and drifting: the gate holds it back while it can hover on.
+  BurnState s{_V(6, kFootHeight + 3, 0), _V(1, -0.5, 0), _V(0, 0, 0), 20000.0, 672000.0, kG};
+  double x = heightToGo(s.pos, s.vel);
+  ASSERT_LT(x, 10.0);
+  ASSERT_EQ(touchdownGate(6.0, 1.0), 0.0);
+  s.hoverTime = 60.0;
+  double held = burnCommand(s).thrust.y;
+  s.hoverTime = 5.0;
+  double landing = burnCommand(s).thrust.y;
+  EXPECT_LT(landing, held);  // less thrust: it goes on down
 }
 
 TEST(PrecisionBurn, ThrustStaysWithinTheEngineAndTheTiltLimit) {
@@ -120,7 +133,29 @@ TEST(PrecisionBurn, ThrustStaysWithinTheEngineAndTheTiltLimit) {
     EXPECT_DOUBLE_EQ(cmd.vertical, cmd.thrust.y);
     EXPECT_LE(length(cmd.thrust), s.maxThrust * (1 + 1e-12));
     double clearance = c.pos.y - kFootHeight + std::hypot(c.pos.x, c.pos.z) + 3.0 * std::hypot(c.vel.x, c.vel.z);
-    EXPECT_LE(Th, std::tan(tiltLimit(clearance)) * cmd.thrust.y * (1 + 1e-9));
+    double lean = std::clamp((c.pos.y - kFootHeight - 0.5) / 2.5, 0.0, 1.0);
+    double dragAcross = lean * std::hypot(c.drag.x, c.drag.z);
+    EXPECT_LE(Th, std::tan(tiltLimit(clearance)) * cmd.thrust.y + dragAcross + 1e-6);
+  }
+}
+
+TEST(PrecisionBurn, ItLeansIntoAWindBeyondTheTiltLimitButPlantsItsFeetUpright) {
+  // A side drag larger than the tilt limit's share of the thrust, over the pad.
+  struct Case {
+    double feet;  // [m] above the ground
+    bool holdsTheDrag;
+  };
+  for (const Case &c : {Case{4.0, true}, Case{3.0, true}, Case{0.5, false}, Case{0.1, false}}) {
+    SCOPED_TRACE(c.feet);
+    BurnState s{_V(0, kFootHeight + c.feet, 0), _V(0, -0.6, 0), _V(15000, 0, 0), 20000.0, 672000.0, kG};
+    BurnCommand cmd = burnCommand(s);
+    double clearance = c.feet + 3.0 * 0.0;
+    ASSERT_LT(std::tan(tiltLimit(clearance)) * cmd.thrust.y, 15000.0);
+    if (c.holdsTheDrag) {
+      EXPECT_NEAR(cmd.thrust.x, -15000.0, 1e-6);
+    } else {
+      EXPECT_NEAR(cmd.thrust.x, -std::tan(tiltLimit(clearance)) * cmd.thrust.y, 1e-6);
+    }
   }
 }
 
