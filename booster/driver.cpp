@@ -19,8 +19,9 @@ constexpr double kLowPlumeHeight = 50.0;    // [m] the low plume replaces the ce
 const double kTailFirstAngle = 10.0 * RAD;  // the fins unfold once the motion is this close to -z
 }  // namespace
 
-void larkon::clbkPreStep(double, double simdt, double) {
+void larkon::clbkPreStep(double simt, double simdt, double) {
   in_.begin(this);
+  stepTime_ = simt;
   double alt = in_.altitude();
   swapPlumeNearGround(alt);
   simDt = simdt;

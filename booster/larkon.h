@@ -188,4 +188,9 @@ class larkon final : public VESSEL3 {
   OBJHANDLE resolveTarget(OBJHANDLE baseBody) const;
 
   booster::StepInputs in_;  // host values read at most once per step
+  // guidance/precision_descent.cpp: the last fall prediction (not saved: made afresh after a load)
+  double stepTime_ = 0;                // [s] simulation time at the start of this step
+  double predictedAt_ = -1e300;        // [s] when the prediction was made
+  VECTOR3 predictedMiss_ = {{0, 0, 0}};  // [m] its miss, horizon frame about the pad
+  double predictedTimeLeft_ = 0;       // [s] its time to the burn then
 };

@@ -13,8 +13,9 @@
 //    level every step (precision_burn.h);
 //  - once a foot touches, the attitude thrusters fall silent and the engine runs down at
 //    kRunDownRate.
-// The law keeps nothing between steps that the scenario does not hold: whether the engine burns is
-// its level, so a saved and reloaded descent goes on as it was.
+// The law keeps nothing between steps that the scenario does not hold (whether the engine burns is
+// its level), so a saved and reloaded descent goes on as it was; only the fall's prediction is
+// kept for a tenth of a second, to spare the per-step work, and made afresh after a load.
 // Frames: horizon (x east, y up, z north) about the pad; vessel frame for the host's steering
 // vector. Units: m, m/s, kg, N, Pa.
 // Guards: no target: the pad is taken under the stage; every value handed to the host is finite.
@@ -35,6 +36,7 @@ constexpr double kOvershootOff = 1500.0;   // [m] it stops
 constexpr double kLegsArea = 12.0;        // [m^2] drag area of the deployed legs
 constexpr double kContactHeight = 0.05;   // [m] a foot this near the ground touches it
 constexpr double kRunDownRate = 0.5;      // [1/s] of the main level on the legs
+constexpr double kPredictionInterval = 0.1;  // [s] of simulated time one fall prediction serves
 const double kAlignedForBurn = 10.0 * RAD;
 constexpr double kBurnPointingFrequency = 1.5;  // [rad/s] of the steering during the landing burn
 
@@ -122,6 +124,13 @@ void larkon::steerGlide(const booster::FallPrediction &fall, double mass) {
 booster::FallPrediction larkon::predictPrecisionFall(const VECTOR3 &pos, const VECTOR3 &vel, double mass,
                                                      double gravity, double maxThrust, double hr) {
   using namespace booster;
+  // The fall changes slowly: one prediction serves kPredictionInterval, its time to the burn
+  // counted down meanwhile, its miss kept.
+  double age = stepTime_ - predictedAt_;
+  if (age >= 0 && age < kPredictionInterval) {
+    FallPrediction p{predictedMiss_, std::max(0.0, predictedTimeLeft_ - age), true};
+    return p;
+  }
   FallInputs in;
   in.pos = pos, in.vel = vel, in.mass = mass, in.gravity = gravity, in.maxThrust = maxThrust;
   in.density = GetAtmDensity();
@@ -140,7 +149,9 @@ booster::FallPrediction larkon::predictPrecisionFall(const VECTOR3 &pos, const V
     wind.height[i] = y;
     wind.wind[i] = finiteOr(oapiGetWindVector(in_.surfaceRef(), lng, lat, alt - (hr - y), 0, &ws), _V(0, 0, 0));
   }
-  return predictFall(in, wind);
+  FallPrediction p = predictFall(in, wind);
+  predictedAt_ = stepTime_, predictedMiss_ = p.miss, predictedTimeLeft_ = p.time;
+  return p;
 }
 
 void larkon::flyLandingBurn(const booster::BurnState &s) {
