@@ -154,21 +154,56 @@ std::uint64_t GustNoise::next() {  // xoshiro256**
 
 double GustNoise::uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
 
-double GustNoise::normal() {
-  if (hasSpare_) {
-    hasSpare_ = false;
-    return spare_;
+namespace {
+
+// Marsaglia and Tsang's ziggurat of 128 layers for the normal density f(x) = exp(-x^2 / 2):
+// layer i covers |x| < x_i with equal areas; a 32-bit deviate inside a layer's core is returned
+// at once, the rest is tested against the density (the base layer's tail beyond R by
+// Marsaglia's exponential method).
+constexpr double kTailStart = 3.442619855899;        // R
+constexpr double kLayerArea = 9.91256303526217e-3;   // v
+struct Ziggurat {
+  std::uint32_t core[128];  // |hz| below this: inside the layer's rectangle under the density
+  double width[128];        // x = hz * width
+  double density[128];      // f at the layer's edge
+  Ziggurat() {
+    const double m = 2147483648.0;  // 2^31
+    double x = kTailStart, outer = x;
+    double q = kLayerArea / std::exp(-0.5 * x * x);
+    core[0] = static_cast<std::uint32_t>(x / q * m), core[1] = 0;
+    width[0] = q / m, width[127] = x / m;
+    density[0] = 1, density[127] = std::exp(-0.5 * x * x);
+    for (int i = 126; i >= 1; i--) {
+      x = std::sqrt(-2 * std::log(kLayerArea / x + std::exp(-0.5 * x * x)));
+      core[i + 1] = static_cast<std::uint32_t>(x / outer * m);
+      outer = x;
+      density[i] = std::exp(-0.5 * x * x);
+      width[i] = x / m;
+    }
   }
-  double a, b, r2;
-  do {
-    a = 2 * uniform() - 1;
-    b = 2 * uniform() - 1;
-    r2 = a * a + b * b;
-  } while (r2 >= 1 || r2 == 0);
-  double m = std::sqrt(-2 * std::log(r2) / r2);
-  spare_ = b * m;
-  hasSpare_ = true;
-  return a * m;
+};
+const Ziggurat kZiggurat;
+
+}  // namespace
+
+double GustNoise::normal() {
+  const Ziggurat &z = kZiggurat;
+  for (;;) {
+    auto hz = static_cast<std::int32_t>(static_cast<std::uint32_t>(next() >> 32));
+    std::uint32_t layer = static_cast<std::uint32_t>(hz) & 127u;
+    std::uint32_t magnitude = hz < 0 ? 0u - static_cast<std::uint32_t>(hz) : static_cast<std::uint32_t>(hz);
+    double x = hz * z.width[layer];
+    if (magnitude < z.core[layer]) return x;
+    if (layer == 0) {  // the tail beyond R
+      double t, y;
+      do {
+        t = -std::log((static_cast<double>(next() >> 11) + 0.5) * 0x1.0p-53) / kTailStart;
+        y = -std::log((static_cast<double>(next() >> 11) + 0.5) * 0x1.0p-53);
+      } while (y + y < t * t);
+      return hz > 0 ? kTailStart + t : -kTailStart - t;
+    }
+    if (z.density[layer] + uniform() * (z.density[layer - 1] - z.density[layer]) < std::exp(-0.5 * x * x)) return x;
+  }
 }
 
 // --- filters ---------------------------------------------------------------------------------

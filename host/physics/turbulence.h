@@ -51,7 +51,7 @@ struct SecondOrderStep {
 };
 SecondOrderStep secondOrderStep(double x, double e);
 
-// Seeded normal deviates: xoshiro256** seeded through splitmix64, Marsaglia's polar method.
+// Seeded normal deviates: xoshiro256** seeded through splitmix64, Marsaglia and Tsang's ziggurat.
 class GustNoise {
  public:
   explicit GustNoise(std::uint64_t seed = 0);
@@ -61,8 +61,6 @@ class GustNoise {
  private:
   std::uint64_t next();
   std::uint64_t s_[4];
-  double spare_ = 0;
-  bool hasSpare_ = false;
 };
 
 // The three shaping filters of one vessel.

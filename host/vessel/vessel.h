@@ -115,7 +115,7 @@ class Vessel : public sim::WorldObject {
 
   // --- initial state ----------------------------------------------------------------------------
   // Applies a VESSELSTATUS2 (with the host's extensions when the spawn is known).
-  void applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *ext);
+  void applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn);
   // Fills a VESSELSTATUS2 (version 2) describing the present state.
   void fillStatus(VESSELSTATUS2 &vs) const;
 
