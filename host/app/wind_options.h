@@ -2,7 +2,8 @@
 // turbulence and its seed.
 //
 //   --wind-profile FILE          CSV alt_m,speed_mps,from_deg (wind_profile.h)
-//   --wind-surface SPEED:FROM    the family: wind at 10 m [m/s] and the direction it blows from [deg]
+//   --wind-surface SPEED:FROM    the family: wind at 10 m [m/s] and the direction it blows from
+//   [deg]
 //   --wind-jet SPEED:ALT[:DEPTH] the family: jet peak [m/s] at ALT [m], DEPTH [m] (default 8000)
 //   --wind-veer DEG              the family: turn of the direction from 10 m up to the jet [deg]
 //   --turbulence LEVEL           none | light | moderate | severe
@@ -41,7 +42,8 @@ struct WindOptionText {
 
 void addWindOptions(CLI::App &run, WindOptionText &text);
 // Checks and converts; false with a message naming the option ("simhost: --opt ...\n").
-bool readWindOptions(const WindOptionText &text, bool constantWind, WindOptions &o, std::string &err);
+bool readWindOptions(const WindOptionText &text, bool constantWind, WindOptions &o,
+                     std::string &err);
 // Parsers of the family's values (also used by tests); false with a message.
 bool parseJet(const std::string &spec, WindFamily &f, std::string &error);  // SPEED:ALT[:DEPTH]
 

@@ -10,12 +10,12 @@
 namespace sim {
 namespace {
 
-constexpr double kFoot = 0.3048;   // [m]
+constexpr double kFoot = 0.3048;           // [m]
 constexpr double kKnot = 1852.0 / 3600.0;  // [m/s]
-constexpr double kLowTop = 1000;   // [ft] the low-altitude model holds up to here
-constexpr double kHighBase = 2000; // [ft] the medium/high-altitude model holds from here
-constexpr double kLowestHeight = 10;  // [ft] the low-altitude formulas' lower limit
-constexpr double kHighScale = 1750;   // [ft] L_u = L_v = L_w above 2000 ft
+constexpr double kLowTop = 1000;           // [ft] the low-altitude model holds up to here
+constexpr double kHighBase = 2000;         // [ft] the medium/high-altitude model holds from here
+constexpr double kLowestHeight = 10;       // [ft] the low-altitude formulas' lower limit
+constexpr double kHighScale = 1750;        // [ft] L_u = L_v = L_w above 2000 ft
 const double kSqrt3 = std::sqrt(3.0);
 
 // Root-mean-square gust [ft/s] over height [ft] for the exceedance probabilities 10^-2, 10^-3 and
@@ -24,20 +24,24 @@ struct ExceedanceRow {
   double height, light, moderate, severe;
 };
 constexpr ExceedanceRow kExceedance[] = {
-    {500, 6.6, 8.6, 15.6},     {1750, 6.9, 9.6, 17.6},    {3750, 7.4, 10.6, 23.0},  {7500, 6.7, 10.1, 23.6},
-    {15000, 4.6, 8.0, 22.1},   {25000, 2.7, 6.6, 20.0},   {35000, 0.4, 5.0, 16.0},  {45000, 0.0, 4.2, 15.1},
-    {55000, 0.0, 2.7, 12.1},   {65000, 0.0, 0.0, 7.9},    {75000, 0.0, 0.0, 6.2},   {80000, 0.0, 0.0, 5.1},
+    {500, 6.6, 8.6, 15.6},   {1750, 6.9, 9.6, 17.6},  {3750, 7.4, 10.6, 23.0},
+    {7500, 6.7, 10.1, 23.6}, {15000, 4.6, 8.0, 22.1}, {25000, 2.7, 6.6, 20.0},
+    {35000, 0.4, 5.0, 16.0}, {45000, 0.0, 4.2, 15.1}, {55000, 0.0, 2.7, 12.1},
+    {65000, 0.0, 0.0, 7.9},  {75000, 0.0, 0.0, 6.2},  {80000, 0.0, 0.0, 5.1},
 };
 
 double column(const ExceedanceRow &r, TurbulenceLevel level) {
-  return level == TurbulenceLevel::Light ? r.light : level == TurbulenceLevel::Moderate ? r.moderate : r.severe;
+  return level == TurbulenceLevel::Light      ? r.light
+         : level == TurbulenceLevel::Moderate ? r.moderate
+                                              : r.severe;
 }
 
 double highSigma(TurbulenceLevel level, double ft) {  // [ft/s]
   const ExceedanceRow *b = std::begin(kExceedance), *e = std::end(kExceedance);
   if (ft <= b->height) return column(*b, level);
   if (ft >= (e - 1)->height) return column(*(e - 1), level);
-  const ExceedanceRow *hi = std::upper_bound(b, e, ft, [](double h, const ExceedanceRow &r) { return h < r.height; });
+  const ExceedanceRow *hi =
+      std::upper_bound(b, e, ft, [](double h, const ExceedanceRow &r) { return h < r.height; });
   const ExceedanceRow *lo = hi - 1;
   double f = (ft - lo->height) / (hi->height - lo->height);
   return column(*lo, level) + f * (column(*hi, level) - column(*lo, level));
@@ -88,8 +92,8 @@ SecondOrderStep secondOrderStep(double x, double e) {
 }
 
 bool parseTurbulenceLevel(const std::string &text, TurbulenceLevel &level) {
-  for (TurbulenceLevel l : {TurbulenceLevel::None, TurbulenceLevel::Light, TurbulenceLevel::Moderate,
-                            TurbulenceLevel::Severe})
+  for (TurbulenceLevel l : {TurbulenceLevel::None, TurbulenceLevel::Light,
+                            TurbulenceLevel::Moderate, TurbulenceLevel::Severe})
     if (equalsNoCase(text, turbulenceName(l))) {
       level = l;
       return true;
@@ -99,10 +103,14 @@ bool parseTurbulenceLevel(const std::string &text, TurbulenceLevel &level) {
 
 const char *turbulenceName(TurbulenceLevel level) {
   switch (level) {
-    case TurbulenceLevel::Light: return "light";
-    case TurbulenceLevel::Moderate: return "moderate";
-    case TurbulenceLevel::Severe: return "severe";
-    case TurbulenceLevel::None: break;
+    case TurbulenceLevel::Light:
+      return "light";
+    case TurbulenceLevel::Moderate:
+      return "moderate";
+    case TurbulenceLevel::Severe:
+      return "severe";
+    case TurbulenceLevel::None:
+      break;
   }
   return "none";
 }
@@ -119,7 +127,8 @@ DrydenScales drydenScales(TurbulenceLevel level, double height) {
     DrydenScales lo = lowScales(level, kLowTop), hi = highScales(level, kHighBase);
     double f = (ft - kLowTop) / (kHighBase - kLowTop);
     auto mix = [f](double a, double b) { return a + f * (b - a); };
-    s.sigmaU = mix(lo.sigmaU, hi.sigmaU), s.sigmaV = mix(lo.sigmaV, hi.sigmaV), s.sigmaW = mix(lo.sigmaW, hi.sigmaW);
+    s.sigmaU = mix(lo.sigmaU, hi.sigmaU), s.sigmaV = mix(lo.sigmaV, hi.sigmaV),
+    s.sigmaW = mix(lo.sigmaW, hi.sigmaW);
     s.lengthU = mix(lo.lengthU, hi.lengthU), s.lengthV = mix(lo.lengthV, hi.lengthV);
     s.lengthW = mix(lo.lengthW, hi.lengthW);
     s.bodyAxes = f;
@@ -160,8 +169,8 @@ namespace {
 // layer i covers |x| < x_i with equal areas; a 32-bit deviate inside a layer's core is returned
 // at once, the rest is tested against the density (the base layer's tail beyond R by
 // Marsaglia's exponential method).
-constexpr double kTailStart = 3.442619855899;        // R
-constexpr double kLayerArea = 9.91256303526217e-3;   // v
+constexpr double kTailStart = 3.442619855899;       // R
+constexpr double kLayerArea = 9.91256303526217e-3;  // v
 struct Ziggurat {
   std::uint32_t core[128];  // |hz| below this: inside the layer's rectangle under the density
   double width[128];        // x = hz * width
@@ -191,7 +200,8 @@ double GustNoise::normal() {
   for (;;) {
     auto hz = static_cast<std::int32_t>(static_cast<std::uint32_t>(next() >> 32));
     std::uint32_t layer = static_cast<std::uint32_t>(hz) & 127u;
-    std::uint32_t magnitude = hz < 0 ? 0u - static_cast<std::uint32_t>(hz) : static_cast<std::uint32_t>(hz);
+    std::uint32_t magnitude =
+        hz < 0 ? 0u - static_cast<std::uint32_t>(hz) : static_cast<std::uint32_t>(hz);
     double x = hz * z.width[layer];
     if (magnitude < z.core[layer]) return x;
     if (layer == 0) {  // the tail beyond R
@@ -202,7 +212,9 @@ double GustNoise::normal() {
       } while (y + y < t * t);
       return hz > 0 ? kTailStart + t : -kTailStart - t;
     }
-    if (z.density[layer] + uniform() * (z.density[layer - 1] - z.density[layer]) < std::exp(-0.5 * x * x)) return x;
+    if (z.density[layer] + uniform() * (z.density[layer - 1] - z.density[layer]) <
+        std::exp(-0.5 * x * x))
+      return x;
   }
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kSlowestAirspeed = 1;  // [m/s] the filters fly at least this fast through the air
 constexpr double kAxisSpeed = 1;        // [m/s] horizontal airflow that turns the low-altitude axes
-constexpr double kGroundContact = 1e-3; // [m] a touchdown point this low stands on the ground
+constexpr double kGroundContact = 1e-3;  // [m] a touchdown point this low stands on the ground
 constexpr double kContactSearch = 100;  // [m] below this height (or 4 sizes) the points are checked
 
 // The seed of a vessel's noise: the world's seed mixed with the FNV-1a hash of the name.
@@ -33,7 +33,8 @@ VECTOR3 gustAt(Vessel &v, const SurfaceParams &s, const VECTOR3 &mean_G) {
   if (sc.bodyAxes < 1) {
     VECTOR3 through_H = mul(s.R_HG, through_G);
     double horizontal = std::sqrt(through_H.x * through_H.x + through_H.z * through_H.z);
-    if (horizontal >= kAxisSpeed) g.axisEast = through_H.x / horizontal, g.axisNorth = through_H.z / horizontal;
+    if (horizontal >= kAxisSpeed)
+      g.axisEast = through_H.x / horizontal, g.axisNorth = through_H.z / horizontal;
   }
   long long now = w.stepCount();
   if (!g.started) {
@@ -73,7 +74,9 @@ void updateVesselWind(Vessel &v, SurfaceParams &s) {
   VECTOR3 mean_G = tmul(s.R_HG, meanWindHorizon(w, s.alt));
   s.wind_G = mean_G;
   if (w.windField.turbulence == TurbulenceLevel::None) return;
-  if (s.alt < std::max(kContactSearch, 4 * v.def.size) && lowestTouchdownHeight(v) <= kGroundContact) return;
+  if (s.alt < std::max(kContactSearch, 4 * v.def.size) &&
+      lowestTouchdownHeight(v) <= kGroundContact)
+    return;
   s.gust_G = gustAt(v, s, mean_G);
   s.wind_G += s.gust_G;
 }
@@ -86,7 +89,8 @@ VECTOR3 windHorizonAt(const World &w, const CelestialBody &b, double lng, double
     const SurfaceParams &s = v.sp;
     if (s.ref != &b || !s.inAtmosphere || v.landed() || v.st.parentLink.parent) continue;
     double r = b.meanRadius + alt;
-    double dLng = std::remainder(s.lng - lng, PI2) * std::cos(lat), dLat = s.lat - lat, dAlt = s.alt - alt;
+    double dLng = std::remainder(s.lng - lng, PI2) * std::cos(lat), dLat = s.lat - lat,
+           dAlt = s.alt - alt;
     if ((dLng * dLng + dLat * dLat) * r * r + dAlt * dAlt <= 1.0) return mul(s.R_HG, s.wind_G);
   }
   return mean_H;

@@ -32,7 +32,8 @@ struct SurfaceParams;
 
 // The world's wind beyond the constant wind (World::wind).
 struct WindField {
-  std::optional<WindProfile> profile;  // set: the mean wind by height, in place of the constant wind
+  std::optional<WindProfile>
+      profile;  // set: the mean wind by height, in place of the constant wind
   TurbulenceLevel turbulence = TurbulenceLevel::None;
   std::uint64_t seed = 1;
   bool plain() const { return !profile && turbulence == TurbulenceLevel::None; }
@@ -41,7 +42,7 @@ struct WindField {
 // A vessel's gust filters.
 struct GustState {
   bool started = false;
-  long long step = 0;      // the world step the state stands at
+  long long step = 0;  // the world step the state stands at
   GustNoise noise;
   DrydenFilter filter;
   double axisEast = 0, axisNorth = 1;  // low-altitude longitudinal axis: horizontal unit vector

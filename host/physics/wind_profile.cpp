@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kSurfaceLayerTop = 1000;  // [m] the power law holds up to here
 constexpr double kPowerLawExponent = 1.0 / 7.0;
-constexpr double kReferenceHeight = 10;    // [m] where the surface wind is given
+constexpr double kReferenceHeight = 10;  // [m] where the surface wind is given
 
 // The angle wrapped onto [-pi, pi).
 double wrapPi(double a) { return a - PI2 * std::floor((a + PI) / PI2); }
@@ -24,8 +24,8 @@ bool isHeader(const std::string &line) {
   std::vector<std::string> cells;
   std::stringstream ss(line);
   for (std::string c; std::getline(ss, c, ',');) cells.push_back(trim(c));
-  return cells.size() == 3 && equalsNoCase(cells[0], "alt_m") && equalsNoCase(cells[1], "speed_mps") &&
-         equalsNoCase(cells[2], "from_deg");
+  return cells.size() == 3 && equalsNoCase(cells[0], "alt_m") &&
+         equalsNoCase(cells[1], "speed_mps") && equalsNoCase(cells[2], "from_deg");
 }
 
 // Three comma-separated numbers; false otherwise.
@@ -46,7 +46,8 @@ bool parseRow(const std::string &line, WindRow &row) {
 std::string rowProblem(const WindRow &r, const WindRow *previous) {
   if (r.alt < 0) return "the height must not be negative";
   if (previous && !(r.alt > previous->alt)) return "the heights must increase from row to row";
-  if (r.speed < 0 || r.speed > WindProfile::kMaxSpeed) return "the speed must lie between 0 and 200 m/s";
+  if (r.speed < 0 || r.speed > WindProfile::kMaxSpeed)
+    return "the speed must lie between 0 and 200 m/s";
   if (std::fabs(r.fromDir) > 1e6 * RAD) return "the direction must lie within +-1e6 degrees";
   return {};
 }
@@ -62,8 +63,9 @@ double familySpeed(const WindFamily &f, double h) {
 
 double familyFrom(const WindFamily &f, double h) {
   double top = f.hasJet ? f.jetAlt : kSurfaceLayerTop;
-  double share = top > kReferenceHeight ? std::clamp((h - kReferenceHeight) / (top - kReferenceHeight), 0.0, 1.0)
-                                        : (h >= top ? 1.0 : 0.0);
+  double share = top > kReferenceHeight
+                     ? std::clamp((h - kReferenceHeight) / (top - kReferenceHeight), 0.0, 1.0)
+                     : (h >= top ? 1.0 : 0.0);
   return f.surfaceFrom + f.veer * share;
 }
 
@@ -78,7 +80,8 @@ WindProfile WindProfile::fromRows(std::vector<WindRow> rows, const std::string &
   WindProfile p;
   p.rows_ = std::move(rows);
   p.turn_.resize(p.rows_.size(), 0.0);
-  for (size_t i = 0; i + 1 < p.rows_.size(); i++) p.turn_[i] = wrapPi(p.rows_[i + 1].fromDir - p.rows_[i].fromDir);
+  for (size_t i = 0; i + 1 < p.rows_.size(); i++)
+    p.turn_[i] = wrapPi(p.rows_[i + 1].fromDir - p.rows_[i].fromDir);
   return p;
 }
 
@@ -92,7 +95,9 @@ WindProfile WindProfile::readCsv(const std::filesystem::path &file) {
     number++;
     std::string line = trim(raw);
     if (line.empty() || line[0] == '#') continue;
-    auto fail = [&](const std::string &why) { throw InputError(sim::at(file.string(), number, why)); };
+    auto fail = [&](const std::string &why) {
+      throw InputError(sim::at(file.string(), number, why));
+    };
     if (!header) {
       if (!isHeader(line)) fail("expected the header alt_m,speed_mps,from_deg");
       header = true;
@@ -105,14 +110,18 @@ WindProfile WindProfile::readCsv(const std::filesystem::path &file) {
     if (rows.size() == kMaxRows) fail("more than 100000 rows");
     rows.push_back(r);
   }
-  if (!header) throw InputError(file.string() + ": empty wind profile: expected the header alt_m,speed_mps,from_deg");
+  if (!header)
+    throw InputError(file.string() +
+                     ": empty wind profile: expected the header alt_m,speed_mps,from_deg");
   if (rows.empty()) throw InputError(sim::at(file.string(), number, "no rows after the header"));
   return fromRows(std::move(rows), file.string());
 }
 
-WindProfile WindProfile::parseScenarioValues(const std::string &values, const std::string &file, int line) {
+WindProfile WindProfile::parseScenarioValues(const std::string &values, const std::string &file,
+                                             int line) {
   std::vector<double> n;
-  const std::string what = "WindProfile: expected HEIGHT SPEED FROM-DIRECTION (m, m/s, deg), repeated by height";
+  const std::string what =
+      "WindProfile: expected HEIGHT SPEED FROM-DIRECTION (m, m/s, deg), repeated by height";
   if (!parseNumbers(values, n) || n.empty() || n.size() % 3 != 0 || n.size() / 3 > kMaxRows)
     throw InputError(sim::at(file, line, what));
   std::vector<WindRow> rows;
@@ -123,7 +132,8 @@ WindProfile WindProfile::parseScenarioValues(const std::string &values, const st
 }
 
 WindProfile WindProfile::family(const WindFamily &f) {
-  std::vector<double> heights = {0, 1, 2, 3, 5, 7, 10, 15, 20, 30, 50, 70, 100, 150, 200, 300, 500, 700};
+  std::vector<double> heights = {0,  1,  2,  3,   5,   7,   10,  15,  20,
+                                 30, 50, 70, 100, 150, 200, 300, 500, 700};
   for (double h = 1000; h <= 30000; h += 250) heights.push_back(h);
   if (f.hasJet && f.jetAlt > 0) heights.push_back(f.jetAlt);
   std::sort(heights.begin(), heights.end());
@@ -131,13 +141,15 @@ WindProfile WindProfile::family(const WindFamily &f) {
   std::vector<WindRow> rows;
   for (double h : heights) {
     double from = std::fmod(familyFrom(f, h), PI2);
-    rows.push_back({h, std::clamp(familySpeed(f, h), 0.0, kMaxSpeed), from < 0 ? from + PI2 : from});
+    rows.push_back(
+        {h, std::clamp(familySpeed(f, h), 0.0, kMaxSpeed), from < 0 ? from + PI2 : from});
   }
   return fromRows(std::move(rows), "wind family");
 }
 
 void WindProfile::at(double alt, double &speed, double &fromDir) const {
-  auto above = std::upper_bound(rows_.begin(), rows_.end(), alt, [](double a, const WindRow &r) { return a < r.alt; });
+  auto above = std::upper_bound(rows_.begin(), rows_.end(), alt,
+                                [](double a, const WindRow &r) { return a < r.alt; });
   if (above == rows_.begin() || above == rows_.end()) {
     const WindRow &r = above == rows_.begin() ? rows_.front() : rows_.back();
     speed = r.speed, fromDir = r.fromDir;
@@ -161,7 +173,8 @@ std::string WindProfile::scenarioValues() const {
   std::string out;
   char buf[96];
   for (const WindRow &r : rows_) {
-    std::snprintf(buf, sizeof buf, "%s%.10g %.9g %.9g", out.empty() ? "" : "  ", r.alt, r.speed, r.fromDir * DEG);
+    std::snprintf(buf, sizeof buf, "%s%.10g %.9g %.9g", out.empty() ? "" : "  ", r.alt, r.speed,
+                  r.fromDir * DEG);
     out += buf;
   }
   return out;

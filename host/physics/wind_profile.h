@@ -5,10 +5,10 @@
 // Sources: a CSV file (header "alt_m,speed_mps,from_deg", one row per line), the values of a
 // scenario's "WindProfile H S D [H S D ...]" environment line (kept as read, so that a saved
 // scenario writes them back unchanged), and a built-in family for dispersions:
-//   surface layer  s(h) = V10 (min(h, 1000 m) / 10 m)^(1/7)        (power law from the wind at 10 m)
-//   jet            b(h) = exp(-4 ln2 ((h - hJ) / d)^2)              (d: depth, full width at half height)
-//   speed          V(h) = s(h) + (VJ - s(h)) b(h)                    (VJ at hJ exactly)
-//   direction      D(h) = D10 + veer clamp((h - 10 m) / (hJ - 10 m), 0, 1)
+//   surface layer  s(h) = V10 (min(h, 1000 m) / 10 m)^(1/7)        (power law from the wind at 10
+//   m) jet            b(h) = exp(-4 ln2 ((h - hJ) / d)^2)              (d: depth, full width at
+//   half height) speed          V(h) = s(h) + (VJ - s(h)) b(h)                    (VJ at hJ
+//   exactly) direction      D(h) = D10 + veer clamp((h - 10 m) / (hJ - 10 m), 0, 1)
 // The family is tabulated at fixed heights (finer near the ground, every 250 m above 1 km, the
 // jet's height among them), so every profile is flown, saved and plotted as a table.
 // Units: heights m above the mean radius, speeds m/s, directions rad inside (deg in files),
@@ -34,10 +34,10 @@ struct WindFamily {
   double surfaceSpeed = 0;  // [m/s] at 10 m
   double surfaceFrom = 0;   // [rad] at 10 m
   bool hasJet = false;
-  double jetSpeed = 0;      // [m/s] at the jet's height
-  double jetAlt = 11000;    // [m]
-  double jetDepth = 8000;   // [m] full width of the jet at half its excess over the surface layer
-  double veer = 0;          // [rad] turn of the direction from 10 m up to the jet (or 1000 m), clockwise
+  double jetSpeed = 0;     // [m/s] at the jet's height
+  double jetAlt = 11000;   // [m]
+  double jetDepth = 8000;  // [m] full width of the jet at half its excess over the surface layer
+  double veer = 0;  // [rad] turn of the direction from 10 m up to the jet (or 1000 m), clockwise
 };
 
 class WindProfile {
@@ -51,7 +51,8 @@ class WindProfile {
   // Throws InputError naming the file and line.
   static WindProfile readCsv(const std::filesystem::path &file);
   // The values of a "WindProfile" scenario line; throws InputError naming file and line.
-  static WindProfile parseScenarioValues(const std::string &values, const std::string &file, int line);
+  static WindProfile parseScenarioValues(const std::string &values, const std::string &file,
+                                         int line);
   static WindProfile family(const WindFamily &f);
 
   // Speed [m/s] and from-direction [rad] at height alt [m].

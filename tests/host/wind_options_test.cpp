@@ -27,8 +27,8 @@ Parsed parse(std::vector<std::string> args) {
 }
 
 TEST(WindOptions, RunOptionsGiveTheFamilyTurbulenceAndSeed) {
-  Parsed p = parse({"run", "--wind-surface", "8:250", "--wind-jet", "40:11000:6000", "--wind-veer", "-30",
-                    "--turbulence", "Severe", "--seed", "42"});
+  Parsed p = parse({"run", "--wind-surface", "8:250", "--wind-jet", "40:11000:6000", "--wind-veer",
+                    "-30", "--turbulence", "Severe", "--seed", "42"});
   ASSERT_EQ(p.status, -1) << p.err;
   const sim::WindOptions &o = p.cmd.run.windOptions;
   ASSERT_TRUE(o.family);
@@ -57,7 +57,8 @@ TEST(WindOptions, BadWindOptionsExitTwoNamingTheOption) {
   for (const Case &c : std::vector<Case>{
            {{"run", "--wind", "5:90", "--wind-profile", "w.csv"}, "--wind-profile"},
            {{"run", "--wind-surface", "5:90", "--wind-profile", "w.csv"}, "--wind-profile"},
-           {{"run", "--wind", "5:90", "--wind-veer", "10"}, "--wind-surface/--wind-jet/--wind-veer"},
+           {{"run", "--wind", "5:90", "--wind-veer", "10"},
+            "--wind-surface/--wind-jet/--wind-veer"},
            {{"run", "--wind-surface", "fast"}, "--wind-surface"},
            {{"run", "--wind-surface", "500:0"}, "--wind-surface"},
            {{"run", "--wind-jet", "40"}, "--wind-jet"},
@@ -78,8 +79,8 @@ TEST(WindOptions, BadWindOptionsExitTwoNamingTheOption) {
     EXPECT_EQ(p.status, 2) << c.args[1];
     EXPECT_NE(p.err.find(c.named), std::string::npos) << "message: " << p.err;
   }
-  Parsed mc = parse({"montecarlo", "--wind-model", "constant", "--jet-speed", "20:30", "--jet-alt", "10000:12000",
-                     "--veer", "10", "--turbulence", "severe,none"});
+  Parsed mc = parse({"montecarlo", "--wind-model", "constant", "--jet-speed", "20:30", "--jet-alt",
+                     "10000:12000", "--veer", "10", "--turbulence", "severe,none"});
   ASSERT_EQ(mc.status, -1) << mc.err;
   const sim::WindDispersion &d = mc.cmd.montecarlo.windDispersion;
   EXPECT_TRUE(d.constantWind);
@@ -88,20 +89,22 @@ TEST(WindOptions, BadWindOptionsExitTwoNamingTheOption) {
   EXPECT_EQ(d.jetAlt.lo, 10000);
   EXPECT_EQ(d.jetAlt.hi, 12000);
   EXPECT_EQ(d.veerSpread, 10);
-  EXPECT_EQ(d.turbulence, (std::vector<sim::TurbulenceLevel>{sim::TurbulenceLevel::Severe, sim::TurbulenceLevel::None}));
+  EXPECT_EQ(d.turbulence, (std::vector<sim::TurbulenceLevel>{sim::TurbulenceLevel::Severe,
+                                                             sim::TurbulenceLevel::None}));
 }
 
 const char *kEnvironmentEnd = "END_ENVIRONMENT\nBEGIN_SHIPS\nA:cargo_crate\n";
 
 std::string scenario(const std::string &environment) {
-  return "BEGIN_ENVIRONMENT\n  System Sol\n" + environment + kEnvironmentEnd + hosttest::orbitLines() +
-         "END\nEND_SHIPS\n";
+  return "BEGIN_ENVIRONMENT\n  System Sol\n" + environment + kEnvironmentEnd +
+         hosttest::orbitLines() + "END\nEND_SHIPS\n";
 }
 
 TEST(WindOptions, TheScenariosWindProfileIsFlownAndSavedAsRead) {
   TempDataRoot root;
   auto w = makeWorld(0.1, root.path());
-  w->loadScenario(root.writeScenario("profiled", scenario("  WindProfile 0 3 270   1000 12.50 280 ; light\n")));
+  w->loadScenario(
+      root.writeScenario("profiled", scenario("  WindProfile 0 3 270   1000 12.50 280 ; light\n")));
   ASSERT_TRUE(w->windField.profile);
   EXPECT_NEAR(length(w->windField.profile->horizon(500)), 7.75, 1e-12);
   EXPECT_NE(w->scenarioText().find("\n  WindProfile 0 3 270   1000 12.50 280\n"), std::string::npos)
@@ -123,7 +126,8 @@ TEST(WindOptions, TheScenariosWindProfileIsFlownAndSavedAsRead) {
   EXPECT_EQ(w->wind.speed, 0);
   EXPECT_EQ(w->windField.turbulence, sim::TurbulenceLevel::Light);
   EXPECT_EQ(w->windField.seed, 9u);
-  EXPECT_NE(w->scenarioText().find("  WindProfile 0 2 10  5000 20 45\n"), std::string::npos) << w->scenarioText();
+  EXPECT_NE(w->scenarioText().find("  WindProfile 0 2 10  5000 20 45\n"), std::string::npos)
+      << w->scenarioText();
   fromFile.profileFile = root.file("missing.csv");
   EXPECT_THROW(sim::applyWindOptions(*w, std::nullopt, fromFile), sim::InputError);
 }
@@ -135,13 +139,15 @@ TEST(WindOptions, ABadWindProfileLineIsRefusedWithItsLine) {
     int line;
     const char *why;
   };
-  for (const Case &c : std::vector<Case>{{"  WindProfile 0 3\n", 3, "WindProfile: expected"},
-                                         {"  WindProfile 100 3 270 50 4 280\n", 3, "increase"},
-                                         {"  Wind 5 270\n  WindProfile 0 3 270\n", 4, "Wind and WindProfile"},
-                                         {"  WindProfile 0 3 270\n  Wind 5 270\n", 4, "Wind and WindProfile"}}) {
+  for (const Case &c :
+       std::vector<Case>{{"  WindProfile 0 3\n", 3, "WindProfile: expected"},
+                         {"  WindProfile 100 3 270 50 4 280\n", 3, "increase"},
+                         {"  Wind 5 270\n  WindProfile 0 3 270\n", 4, "Wind and WindProfile"},
+                         {"  WindProfile 0 3 270\n  Wind 5 270\n", 4, "Wind and WindProfile"}}) {
     auto w = makeWorld(0.1, root.path());
     std::string error = hosttest::loadError(*w, root, "bad_wind", scenario(c.environment));
-    EXPECT_NE(error.find("bad_wind.scn:" + std::to_string(c.line) + ":"), std::string::npos) << error;
+    EXPECT_NE(error.find("bad_wind.scn:" + std::to_string(c.line) + ":"), std::string::npos)
+        << error;
     EXPECT_NE(error.find(c.why), std::string::npos) << error;
   }
 }

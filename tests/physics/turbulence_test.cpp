@@ -17,7 +17,7 @@ using sim::TurbulenceLevel;
 
 struct ScalesCase {
   TurbulenceLevel level;
-  double height;  // [m]
+  double height;                                      // [m]
   double sigmaU, sigmaW, lengthU, lengthW, bodyAxes;  // [m/s] [m/s] [m] [m]
 };
 
@@ -26,16 +26,17 @@ TEST(Turbulence, ScalesFollowTheLowAndHighAltitudeModelsAndBlendBetween) {
       {TurbulenceLevel::Moderate, 30.48, 2.6481, 1.5433, 153.98, 30.48, 0},  // 100 ft, W20 30 kt
       {TurbulenceLevel::Light, 152.4, 0.95396, 0.77167, 287.93, 152.4, 0},   // 500 ft, W20 15 kt
       {TurbulenceLevel::Severe, 3.048, 4.5443, 2.315, 23.055, 3.048, 0},     // 10 ft
-      {TurbulenceLevel::Severe, 1.0, 4.5443, 2.315, 23.055, 3.048, 0},       // below 10 ft: as at 10 ft
+      {TurbulenceLevel::Severe, 1.0, 4.5443, 2.315, 23.055, 3.048, 0},  // below 10 ft: as at 10 ft
       {TurbulenceLevel::Moderate, 457.2, 2.25376, 2.25376, 419.1, 419.1, 0.5},  // 1500 ft: halfway
-      {TurbulenceLevel::Severe, 7620, 6.096, 6.096, 533.4, 533.4, 1},        // 25000 ft: 20 ft/s
-      {TurbulenceLevel::Severe, 3048, 7.04088, 7.04088, 533.4, 533.4, 1},    // 10000 ft, between rows
-      {TurbulenceLevel::Light, 13716, 0, 0, 533.4, 533.4, 1},                // 45000 ft: calm
-      {TurbulenceLevel::Severe, 40000, 1.55448, 1.55448, 533.4, 533.4, 1},   // above the table
+      {TurbulenceLevel::Severe, 7620, 6.096, 6.096, 533.4, 533.4, 1},           // 25000 ft: 20 ft/s
+      {TurbulenceLevel::Severe, 3048, 7.04088, 7.04088, 533.4, 533.4, 1},  // 10000 ft, between rows
+      {TurbulenceLevel::Light, 13716, 0, 0, 533.4, 533.4, 1},              // 45000 ft: calm
+      {TurbulenceLevel::Severe, 40000, 1.55448, 1.55448, 533.4, 533.4, 1},  // above the table
   };
   for (const ScalesCase &c : cases) {
     sim::DrydenScales s = sim::drydenScales(c.level, c.height);
-    SCOPED_TRACE(std::string(sim::turbulenceName(c.level)) + " at " + std::to_string(c.height) + " m");
+    SCOPED_TRACE(std::string(sim::turbulenceName(c.level)) + " at " + std::to_string(c.height) +
+                 " m");
     EXPECT_NEAR(s.sigmaU, c.sigmaU, 1e-4 * (1 + c.sigmaU));
     EXPECT_EQ(s.sigmaV, s.sigmaU);
     EXPECT_NEAR(s.sigmaW, c.sigmaW, 1e-4 * (1 + c.sigmaW));
@@ -49,15 +50,18 @@ TEST(Turbulence, ScalesFollowTheLowAndHighAltitudeModelsAndBlendBetween) {
 }
 
 TEST(Turbulence, LevelsReadByName) {
-  for (auto [text, level] : std::vector<std::pair<std::string, TurbulenceLevel>>{
-           {"none", TurbulenceLevel::None}, {"Light", TurbulenceLevel::Light},
-           {"MODERATE", TurbulenceLevel::Moderate}, {"severe", TurbulenceLevel::Severe}}) {
+  for (auto [text, level] :
+       std::vector<std::pair<std::string, TurbulenceLevel>>{{"none", TurbulenceLevel::None},
+                                                            {"Light", TurbulenceLevel::Light},
+                                                            {"MODERATE", TurbulenceLevel::Moderate},
+                                                            {"severe", TurbulenceLevel::Severe}}) {
     TurbulenceLevel l = TurbulenceLevel::None;
     EXPECT_TRUE(sim::parseTurbulenceLevel(text, l)) << text;
     EXPECT_EQ(l, level) << text;
   }
   TurbulenceLevel l;
-  for (const char *bad : {"", "strong", "light ", "1"}) EXPECT_FALSE(sim::parseTurbulenceLevel(bad, l)) << bad;
+  for (const char *bad : {"", "strong", "light ", "1"})
+    EXPECT_FALSE(sim::parseTurbulenceLevel(bad, l)) << bad;
 }
 
 // J0, J1, J2 of the step (turbulence.h) evaluated to 40 digits.
@@ -135,7 +139,8 @@ double correlationLength(const std::vector<double> &x, double spacing) {
     double c = 0;
     for (size_t i = 0; i + k < n; i++) c += (x[i] - mean) * (x[i + k] - mean);
     double r = c / c0;
-    if (r < target) return spacing * (static_cast<double>(k - 1) + (previous - target) / (previous - r));
+    if (r < target)
+      return spacing * (static_cast<double>(k - 1) + (previous - target) / (previous - r));
     previous = r;
   }
   return NAN;
@@ -179,10 +184,12 @@ TEST(Turbulence, AnHourOfGustsHasTheModelsDeviationAndCorrelationLengthAtAnyStep
     const char *axis = "uvw";
     for (int k = 0; k < 3; k++) {
       double sd = standardDeviation(g[k]), cl = correlationLength(g[k], c.airspeed * c.dt);
-      std::printf("  %s %.0f m, %.0f m/s, dt %.2f s, %c: sd %.3f m/s (model %.3f, %+.1f %%), correlation length "
-                  "%.1f m (model %.1f, %+.1f %%)\n",
-                  c.name, c.height, c.airspeed, c.dt, axis[k], sd, sigma[k], 100 * (sd / sigma[k] - 1), cl, length[k],
-                  100 * (cl / length[k] - 1));
+      std::printf(
+          "  %s %.0f m, %.0f m/s, dt %.2f s, %c: sd %.3f m/s (model %.3f, %+.1f %%), correlation "
+          "length "
+          "%.1f m (model %.1f, %+.1f %%)\n",
+          c.name, c.height, c.airspeed, c.dt, axis[k], sd, sigma[k], 100 * (sd / sigma[k] - 1), cl,
+          length[k], 100 * (cl / length[k] - 1));
       EXPECT_NEAR(sd / sigma[k], 1, 0.10) << c.name << " dt " << c.dt << " " << axis[k];
       EXPECT_NEAR(cl / length[k], 1, 0.10) << c.name << " dt " << c.dt << " " << axis[k];
     }

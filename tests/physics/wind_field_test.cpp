@@ -12,7 +12,8 @@ namespace {
 using namespace testsupport;
 
 sim::WindProfile veeringProfile() {
-  return sim::WindProfile::fromRows({{0, 5, 0}, {2000, 15, 90 * RAD}, {8000, 30, 200 * RAD}}, "test");
+  return sim::WindProfile::fromRows({{0, 5, 0}, {2000, 15, 90 * RAD}, {8000, 30, 200 * RAD}},
+                                    "test");
 }
 
 // A crate at rest relative to the ground at height h over a still Earth.
@@ -37,8 +38,10 @@ TEST(WindField, AVesselHeldStillInTheAirIsPushedTheWayTheProfileBlowsAtItsHeight
       v.setGlobalState(v.globalPos(), w->globalVel(*w->findBody("Earth")));
       v.stateChanged();
     }
-    double along = (push_H.x * blows_H.x + push_H.z * blows_H.z) / (std::hypot(push_H.x, push_H.z) * length(blows_H));
-    EXPECT_GT(along, std::cos(0.5 * RAD)) << "pushed towards " << std::atan2(push_H.x, push_H.z) * DEG;
+    double along = (push_H.x * blows_H.x + push_H.z * blows_H.z) /
+                   (std::hypot(push_H.x, push_H.z) * length(blows_H));
+    EXPECT_GT(along, std::cos(0.5 * RAD))
+        << "pushed towards " << std::atan2(push_H.x, push_H.z) * DEG;
   }
 }
 
@@ -69,7 +72,8 @@ TEST(WindField, NoNoiseIsDrawnWithoutTurbulenceNorByVesselsOnTheGround) {
   auto w = makeEarthWorld(0.02, false, true);
   w->windField.profile = veeringProfile();
   Vessel &flyingCrate = crateAt(*w, 500, "flying");
-  Vessel &standing = w->createVessel("standing", "cargo_crate", landed(*w->findBody("Earth"), 1, 0, 0));
+  Vessel &standing =
+      w->createVessel("standing", "cargo_crate", landed(*w->findBody("Earth"), 1, 0, 0));
   runUntil(*w, 1);
   EXPECT_FALSE(flyingCrate.gust.started);
   EXPECT_FALSE(standing.gust.started);

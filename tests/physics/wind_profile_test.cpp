@@ -20,14 +20,15 @@ std::filesystem::path writeFile(const std::string &name, const std::string &text
 }
 
 TEST(WindProfile, InterpolatesBetweenRowsAndHoldsBeyondThem) {
-  WindProfile p = WindProfile::fromRows({{10, 4, 350 * RAD}, {1010, 14, 30 * RAD}, {2010, 20, 30 * RAD}}, "test");
+  WindProfile p = WindProfile::fromRows(
+      {{10, 4, 350 * RAD}, {1010, 14, 30 * RAD}, {2010, 20, 30 * RAD}}, "test");
   struct Case {
     double alt, speed, fromDeg;
   };
-  for (const Case &c : std::vector<Case>{{0, 4, 350},        // below the first row
-                                         {10, 4, 350},       // on it
-                                         {510, 9, 10},       // halfway, across north the short way
-                                         {760, 11.5, 20},    // three quarters
+  for (const Case &c : std::vector<Case>{{0, 4, 350},      // below the first row
+                                         {10, 4, 350},     // on it
+                                         {510, 9, 10},     // halfway, across north the short way
+                                         {760, 11.5, 20},  // three quarters
                                          {1510, 17, 30},
                                          {50000, 20, 30}}) {  // above the last
     double speed, from;
@@ -42,8 +43,9 @@ TEST(WindProfile, InterpolatesBetweenRowsAndHoldsBeyondThem) {
 }
 
 TEST(WindProfile, ACsvFileIsReadAndABadOneRefusedWithItsLine) {
-  std::filesystem::path good =
-      writeFile("wind_good.csv", "# launch day\nalt_m, speed_mps, from_deg\r\n0,3,270\n\n500,8.5,280\n12000,45,300\n");
+  std::filesystem::path good = writeFile(
+      "wind_good.csv",
+      "# launch day\nalt_m, speed_mps, from_deg\r\n0,3,270\n\n500,8.5,280\n12000,45,300\n");
   WindProfile p = WindProfile::readCsv(good);
   ASSERT_EQ(p.rows().size(), 3u);
   EXPECT_EQ(p.rows()[1].alt, 500);
@@ -74,7 +76,9 @@ TEST(WindProfile, ACsvFileIsReadAndABadOneRefusedWithItsLine) {
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const sim::InputError &e) {
       std::string m = e.what();
-      EXPECT_NE(m.find("wind_bad.csv" + (c.where[0] == ':' ? c.where : std::string())), std::string::npos) << m;
+      EXPECT_NE(m.find("wind_bad.csv" + (c.where[0] == ':' ? c.where : std::string())),
+                std::string::npos)
+          << m;
       EXPECT_NE(m.find(c.why), std::string::npos) << m;
     }
   }
@@ -118,7 +122,8 @@ TEST(WindProfile, TheFamilyGrowsWithTheSeventhRootPeaksInItsJetAndVeers) {
     return d * DEG;
   };
   EXPECT_NEAR(speedAt(11000), 40, 1e-9);
-  EXPECT_NEAR(speedAt(15000), 8 * std::pow(100.0, 1.0 / 7) + (40 - 8 * std::pow(100.0, 1.0 / 7)) * 0.5, 0.05);
+  EXPECT_NEAR(speedAt(15000),
+              8 * std::pow(100.0, 1.0 / 7) + (40 - 8 * std::pow(100.0, 1.0 / 7)) * 0.5, 0.05);
   EXPECT_GT(speedAt(11000), speedAt(10500));
   EXPECT_GT(speedAt(11000), speedAt(11500));
   EXPECT_NEAR(fromAt(10), 250, 1e-9);

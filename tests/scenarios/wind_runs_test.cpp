@@ -41,12 +41,14 @@ TEST(WindRuns, TheSameSeedAndStepFlyTheSameLogAndAnotherSeedAnother) {
   TempDataRoot root;
   std::filesystem::path dir = root.path();
   auto fly = [&](const std::string &seed, const std::string &dt, const std::string &log) {
-    Outcome r = simhost(dir, {"run", "--wind-surface", "6:240", "--wind-jet", "35:11000", "--wind-veer", "25",
-                              "--turbulence", "moderate", "--seed", seed, "--dt", dt, "--log", log});
+    Outcome r =
+        simhost(dir, {"run", "--wind-surface", "6:240", "--wind-jet", "35:11000", "--wind-veer",
+                      "25", "--turbulence", "moderate", "--seed", seed, "--dt", dt, "--log", log});
     EXPECT_EQ(r.status, 0) << r.err;
     return readFile(dir / log);
   };
-  std::string a = fly("11", "0.02", "a.csv"), b = fly("11", "0.02", "b.csv"), c = fly("12", "0.02", "c.csv");
+  std::string a = fly("11", "0.02", "a.csv"), b = fly("11", "0.02", "b.csv"),
+              c = fly("12", "0.02", "c.csv");
   ASSERT_FALSE(a.empty());
   EXPECT_EQ(a, b);
   EXPECT_NE(a, c);
@@ -63,8 +65,8 @@ TEST(WindRuns, AFlightWithoutWindOptionsFeelsNoWind) {
   Outcome r = simhost(dir, {"run", "--log", "still.csv"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::string log = readFile(dir / "still.csv");
-  for (const char *c : {"wind_east_mps", "wind_north_mps", "wind_up_mps", "gust_east_mps", "gust_north_mps",
-                        "gust_up_mps"})
+  for (const char *c : {"wind_east_mps", "wind_north_mps", "wind_up_mps", "gust_east_mps",
+                        "gust_north_mps", "gust_up_mps"})
     EXPECT_EQ(largest(column(log, c)), 0) << c;
 }
 
