@@ -1,11 +1,10 @@
 // --landing-law's edit of a scenario: the focus booster's block gains one LANDLAW line for the
 // precision law, in place of any it had, loses it for the specified law, is left alone without the
-// option; a focus vessel that is no booster, or that is not there, is refused naming the option.
+// option (a focus that is no booster is refused: tests/scenarios/landing_law_test.cpp).
 #include <gtest/gtest.h>
 
 #include "app/landing_law.h"
 #include "scenario/document.h"
-#include "world/errors.h"
 
 namespace {
 
@@ -40,19 +39,6 @@ TEST(LandingLawOption, TheFocusBoosterGetsOneLineForThePrecisionLawAndNoneForThe
     }
     EXPECT_EQ(lawLines(doc.ships[0]), 0);  // the other vessel is not touched
     EXPECT_EQ(doc.ships[1].lines.size(), c.lines + 2u);
-  }
-}
-
-TEST(LandingLawOption, AFocusThatIsNoBoosterOrIsMissingIsRefused) {
-  for (const char *focus : {"S1", "Nobody"}) {
-    SCOPED_TRACE(focus);
-    sim::ScenarioDocument doc = sim::ScenarioDocument::parse(kScenario, "test.scn");
-    try {
-      sim::applyLandingLaw(doc, focus, "precision");
-      ADD_FAILURE() << "accepted";
-    } catch (const sim::InputError &e) {
-      EXPECT_NE(std::string(e.what()).find("--landing-law"), std::string::npos) << e.what();
-    }
   }
 }
 
