@@ -173,7 +173,7 @@ class larkon final : public VESSEL3 {
   void flybackThrottle(const VECTOR3 &dv, double alpha, double demand);
   // guidance/descent.cpp: the engine count for the main propellant, and the phase below the
   // correction burn (legs, attitude, braking) on the values read at the start of the step
-  void chooseDescentEngines(double mainPropellant);
+  void chooseDescentEngines(double pm);
   void descentLandingPhase(const booster::DescentReading &r);
   // guidance/precision_descent.cpp: the precision law's fall prediction (pad-relative position and
   // ground velocity, mass, gravity, landing thrust, height above the ground), its landing burn,

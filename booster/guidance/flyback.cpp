@@ -25,7 +25,6 @@
 namespace {
 
 using booster::kPlanetRadius;
-using booster::kSiderealDay;
 
 // Unit vector of v, false if v has no length (or is not finite).
 bool unitOf(const VECTOR3 &v, VECTOR3 &out) {

@@ -146,6 +146,21 @@ const Mesh *MeshLibrary::request(const std::string &name) {
   return meshes_.emplace(name, std::move(read.value)).first->second.get();
 }
 
+std::filesystem::path MeshLibrary::fileOf(const std::string &name) const {
+  std::error_code ec;
+  for (const std::filesystem::path &d : addonDirs_)
+    if (std::filesystem::exists(d / (name + ".msh"), ec)) return d / (name + ".msh");
+  return dir_ / (name + ".msh");
+}
+
+unsigned MeshLibrary::handleIndex(const std::string &name) {
+  for (size_t i = 0; i < handleNames_.size(); i++)
+    if (handleNames_[i] == name) return static_cast<unsigned>(i);
+  handleNames_.push_back(name);
+  request(name);
+  return static_cast<unsigned>(handleNames_.size() - 1);
+}
+
 const Mesh *MeshLibrary::find(const std::string &name) const {
   auto it = meshes_.find(name);
   return it == meshes_.end() ? nullptr : it->second.get();

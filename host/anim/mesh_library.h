@@ -49,12 +49,22 @@ class MeshLibrary {
   // The mesh NAME (Meshes/NAME.msh), loaded once; null (reported once) if missing or malformed.
   const Mesh *request(const std::string &name);
   const Mesh *find(const std::string &name) const;
-  std::filesystem::path fileOf(const std::string &name) const { return dir_ / (name + ".msh"); }
+  // The file of mesh NAME: in the first add-on folder that has it, else in the data root's.
+  std::filesystem::path fileOf(const std::string &name) const;
+  void addDir(const std::filesystem::path &dir) { addonDirs_.push_back(dir); }
+  // Mesh handles (oapiLoadMeshGlobal): the index issued for NAME, and the name behind an index
+  // (null if none was issued).
+  unsigned handleIndex(const std::string &name);
+  const std::string *nameOf(unsigned index) const {
+    return index < handleNames_.size() ? &handleNames_[index] : nullptr;
+  }
 
  private:
   std::filesystem::path dir_;
+  std::vector<std::filesystem::path> addonDirs_;
   Diagnostics &diag_;
   std::map<std::string, std::shared_ptr<const Mesh>> meshes_;  // null entry: missing or malformed
+  std::vector<std::string> handleNames_;
 };
 
 }  // namespace sim

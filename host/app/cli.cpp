@@ -6,6 +6,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "app/controls_file.h"
+#include "app/key_names.h"
 #include "world/text.h"
 
 namespace sim {
@@ -36,6 +38,7 @@ bool parseTime(const std::string &s, double &t, std::string &error, const std::s
 }
 
 bool parseKeyName(const std::string &name, DWORD &code) {
+  if (keyByName(name, code)) return true;
   if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0]))) {
     code = kLetterCodes[std::toupper(static_cast<unsigned char>(name[0])) - 'A'];
     return true;
@@ -91,7 +94,8 @@ bool parseKeyEvent(const std::string &spec, KeyEvent &e, std::string &error) {
     }
   }
   if (!parseKeyName(parts.back(), e.key)) {
-    error = "\"" + spec + "\": unknown key \"" + parts.back() + "\" (a letter, a digit or a code 0-255)";
+    error = "\"" + spec + "\": unknown key \"" + parts.back() +
+            "\" (a letter, a digit, a key name such as numpad8 or add, or a code 0-255)";
     return false;
   }
   return true;
@@ -215,6 +219,12 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   run->add_option("--log", log, "CSV flight log of the focus vessel; units in the column names");
   run->add_option("--log-every", o.logEvery, "log interval in seconds (default 0.1)")->check(kPositive);
   run->add_option("--report", report, "JSON summary of the run (for a booster: the landing report)");
+  ControlOptionText controlText;
+  addControlOptions(*run, controlText);
+  run->add_option("--addon", o.addons,
+                  "DIR: an add-on's own folder, searched before the data root for Config/Vessels/ classes, "
+                  "Meshes/ and Scenarios/, and before --modules for Modules/ (repeatable)")
+      ->take_all();
   run->add_option("--wind", wind,
                   "SPEED:DIR: a constant horizontal wind of SPEED m/s blowing from DIR degrees (clockwise from "
                   "north), as a weather report gives it");
@@ -289,8 +299,9 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
   CLI::App *replay = addReplayCommand(app, cmd.replay);
 
   run->footer(
-      "Navigation modes: KILLROT is flown as the simulator flies it; the other modes keep their on/off state "
-      "and exclusions but do not steer.\nExit status: 0 success, 2 bad arguments or bad input, 1 a failure "
+      "Core controls: --control, --navmode and --controls set the focus vessel's thruster groups and "
+      "navigation modes; keys the vessel declines reach the simulator's default bindings (numpad keys, "
+      "L, A, [, ], ;, ').\nExit status: 0 success, 2 bad arguments or bad input, 1 a failure "
       "inside the run.");
   std::ostringstream outs, errs;
   try {
@@ -354,6 +365,7 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
     if (!parseWind(wind, w, error)) return err = "simhost: --wind " + error + "\n", 2;
     o.wind = w;
   }
+  if (!controlEvents(controlText, o.controls, error)) return err = "simhost: " + error + "\n", 2;
   if (!readWindOptions(windText, o.wind.has_value(), o.windOptions, err)) return 2;
   if (until > 0) o.until = until;
   o.root = root, o.modules = modules, o.save = save, o.hud = hud, o.hudPng = hudPng, o.log = log, o.report = report;

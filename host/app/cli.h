@@ -40,6 +40,8 @@ struct RunOptions {
   StagingOverrides staging;
   std::string landingLaw;  // "specified", "precision", or empty: as the scenario says (app/landing_law.h)
   std::filesystem::path track, replayDir;  // app/replay_cli.h
+  std::vector<ControlEvent> controls;           // --control, --navmode, --controls
+  std::vector<std::filesystem::path> addons;    // --addon
 };
 
 struct CommandLine {

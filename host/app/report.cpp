@@ -49,7 +49,19 @@ nlohmann::json runReport(World &w, const std::string &scenario, const std::strin
   nlohmann::json all = nlohmann::json::array();
   for (const auto &v : w.vessels()) all.push_back(vesselState(*v));
   r["vessels"] = all;
-  r["refused_calls"] = w.diagnostics().refusedCount();
+  const Diagnostics &diag = w.diagnostics();
+  r["refused_calls"] = diag.refusedCount();
+  // Calls only a screen could answer, and obsolete forms of calls, by name with their counts.
+  r["headless_calls"] = diag.headlessCount();
+  r["obsolete_calls"] = diag.obsoleteCount();
+  nlohmann::json headless = nlohmann::json::object(), obsolete = nlohmann::json::object();
+  for (const Diagnostics::Entry &e : diag.entries()) {
+    if (e.kind == Diagnostics::Entry::Kind::Headless) headless[e.call] = e.count;
+    if (e.kind == Diagnostics::Entry::Kind::Obsolete)
+      obsolete[e.call] = obsolete.contains(e.call) ? obsolete[e.call].get<int>() + e.count : e.count;
+  }
+  r["headless"] = headless;
+  r["obsolete"] = obsolete;
   return r;
 }
 
@@ -70,6 +82,11 @@ std::string summaryText(const nlohmann::json &r) {
                     v["latitude_deg"].get<double>(), v["longitude_deg"].get<double>(), v["mass_kg"].get<double>());
       s += buf;
     }
+    s += "\n";
+  }
+  if (r.contains("headless_calls") && r["headless_calls"].get<int>() > 0) {
+    s += "  " + std::to_string(r["headless_calls"].get<int>()) + " call(s) answered headless (no screen):";
+    for (const auto &[call, count] : r["headless"].items()) s += " " + call + " x" + std::to_string(count.get<int>());
     s += "\n";
   }
   return s;

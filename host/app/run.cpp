@@ -46,11 +46,26 @@ WorldSettings worldSettings(const std::filesystem::path &root, const std::filesy
 
 namespace {
 
-const char *endReason(World &w, Vessel *focus, const RunOptions &o) {
+// SCENARIO among the add-ons' scenarios first, then the data root's; checks the add-on folders.
+std::filesystem::path findScenario(const RunOptions &o, const std::filesystem::path &dataRoot) {
+  std::error_code ec;
+  for (const std::filesystem::path &a : o.addons)
+    if (!std::filesystem::is_directory(a, ec)) throw InputError("--addon: " + a.string() + " is not a folder");
+  for (const std::filesystem::path &a : o.addons) {
+    std::filesystem::path named = a / "Scenarios" / o.scenario;
+    for (const std::filesystem::path &f : {named, std::filesystem::path(named.string() + ".scn")})
+      if (std::filesystem::is_regular_file(f, ec)) return f;
+  }
+  return resolveScenario(o.scenario, dataRoot);
+}
+
+// flown: the focus vessel has been off the ground since the start (one that starts on the ground
+// has not landed until it has taken off and come down again).
+const char *endReason(World &w, Vessel *focus, const RunOptions &o, bool flown) {
   if (o.until) return w.simTime() >= *o.until - 1e-9 ? "until" : nullptr;
   if (!focus) return w.simTime() >= 3600.0 - 1e-9 ? "time limit" : nullptr;
   if (focus->st.crashed) return "crashed";
-  if (focus->landed()) return "landed";
+  if (focus->landed() && flown) return "landed";
   if (w.simTime() >= 3600.0 - 1e-9) return "time limit";
   return nullptr;
 }
@@ -96,7 +111,8 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   try {
     WorldSettings s = worldSettings(o.root, o.modules, d);
     s.dt = o.dt;
-    std::filesystem::path file = resolveScenario(o.scenario, s.dataRoot);
+    s.addonRoots = o.addons;
+    std::filesystem::path file = findScenario(o, s.dataRoot);
     scenarioName = file.stem().string();
     world = std::make_unique<World>(s);
     World &w = *world;
@@ -115,6 +131,7 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
       applyStagingPropellant(*world->focus(), o.staging);
     }
     for (const KeyEvent &e : o.events) world->queueKey(e);
+    for (const ControlEvent &e : o.controls) world->controls.queue(e);
     for (const std::string &a : o.inputs) world->queueInputAnswer(a);
     for (const auto &v : world->vessels()) v->stateChanged();
     if (Vessel *f = world->focus())
@@ -137,8 +154,10 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     if (track) track->sample();
     const char *reason;
     long long lastReport = -1;
-    while (!(reason = endReason(w, w.focus(), o))) {
+    bool flown = !w.focus() || !w.focus()->landed();
+    while (!(reason = endReason(w, w.focus(), o, flown))) {
       w.step();
+      if (w.focus() && !w.focus()->landed()) flown = true;
       if (landing) landing->sample();
       if (track) track->sample();
       if (log && w.focus()) log->sample(w, *w.focus());

@@ -57,14 +57,23 @@ Module &ModuleRegistry::load(const std::string &name) {
   }
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid module name \"" + name + "\"");
-  // NAME.so first, then the simulator's Linux name libNAME.so.
   std::filesystem::path file = dir_ / (name + ".so"), lib = dir_ / ("lib" + name + ".so");
   std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
-  if (!std::filesystem::exists(file, ec)) {
-    if (!std::filesystem::exists(lib, ec))
-      throw InputError("module " + name + ": file " + file.string() + " not found (nor " + lib.string() + ")");
-    file = lib;
+  // An add-on's folders first; in each folder NAME.so, then the simulator's Linux name libNAME.so.
+  std::vector<std::filesystem::path> dirs = addonDirs_;
+  dirs.push_back(dir_);
+  bool found = false;
+  for (const std::filesystem::path &d : dirs) {
+    for (const std::filesystem::path &f : {d / (name + ".so"), d / ("lib" + name + ".so")})
+      if (std::filesystem::exists(f, ec)) {
+        file = f;
+        found = true;
+        break;
+      }
+    if (found) break;
   }
+  if (!found)
+    throw InputError("module " + name + ": file " + file.string() + " not found (nor " + lib.string() + ")");
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {

@@ -39,9 +39,12 @@ class ModuleRegistry {
   // on first use; throws InputError naming the file.
   Module &load(const std::string &name);
   const std::filesystem::path &dir() const { return dir_; }
+  // A further folder (an add-on's Modules/) searched before dir.
+  void addDir(const std::filesystem::path &dir) { addonDirs_.push_back(dir); }
 
  private:
   std::filesystem::path dir_;
+  std::vector<std::filesystem::path> addonDirs_;
   std::vector<std::unique_ptr<Module>> modules_;
 };
 

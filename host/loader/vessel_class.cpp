@@ -15,14 +15,11 @@ const VesselClass &ClassRegistry::get(const std::string &name) {
   if (it != classes_.end()) return *it->second;
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid vessel class name \"" + name + "\"");
-  std::filesystem::path file = root_ / "Config" / "Vessels" / (name + ".cfg");
-  // With an error code: a name the file system cannot take (too long, say) is an unknown class.
+  std::filesystem::path file;
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) {
-    // Class names are case-insensitive; find the file whatever its case.
-    for (auto &e : std::filesystem::directory_iterator(root_ / "Config" / "Vessels", ec))
-      if (equalsNoCase(e.path().filename().string(), name + ".cfg")) file = e.path();
-  }
+  for (const std::filesystem::path &r : addonRoots_)
+    if (file = classFile(r, name); std::filesystem::exists(file, ec)) break;
+  if (!std::filesystem::exists(file, ec)) file = classFile(root_, name);
   if (!std::filesystem::exists(file, ec))
     throw InputError("unknown vessel class \"" + name + "\": no file " + file.string());
   auto cls = std::make_unique<VesselClass>();
@@ -33,6 +30,18 @@ const VesselClass &ClassRegistry::get(const std::string &name) {
   std::string className;
   if (cls->cfg->text("ClassName", className) && !className.empty()) cls->name = className;
   return *classes_.emplace(key, std::move(cls)).first->second;
+}
+
+std::filesystem::path ClassRegistry::classFile(const std::filesystem::path &root, const std::string &name) const {
+  std::filesystem::path file = root / "Config" / "Vessels" / (name + ".cfg");
+  // With an error code: a name the file system cannot take (too long, say) is an unknown class.
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) {
+    // Class names are case-insensitive; find the file whatever its case.
+    for (auto &e : std::filesystem::directory_iterator(root / "Config" / "Vessels", ec))
+      if (equalsNoCase(e.path().filename().string(), name + ".cfg")) file = e.path();
+  }
+  return file;
 }
 
 void applyClassItems(Vessel &v, const VesselClass &cls) {

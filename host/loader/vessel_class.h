@@ -34,9 +34,13 @@ class ClassRegistry {
   explicit ClassRegistry(std::filesystem::path dataRoot) : root_(std::move(dataRoot)) {}
   // The class, read on first use; throws InputError for an unknown class or a malformed file.
   const VesselClass &get(const std::string &name);
+  // A further root (an add-on's folder) whose Config/Vessels/ is searched before the data root's.
+  void addRoot(const std::filesystem::path &root) { addonRoots_.push_back(root); }
 
  private:
+  std::filesystem::path classFile(const std::filesystem::path &root, const std::string &name) const;
   std::filesystem::path root_;
+  std::vector<std::filesystem::path> addonRoots_;
   std::map<std::string, std::unique_ptr<VesselClass>> classes_;  // by lower-case name
 };
 

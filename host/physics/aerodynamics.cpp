@@ -53,6 +53,7 @@ void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
   VECTOR3 s = unitOrZero(_V(a.z, 0, -a.x));
   double aoa = std::atan2(-a.y, a.z), slip = std::atan2(-a.x, a.z);
   for (const AirfoilDef &af : v.def.airfoils) {
+    if (af.deleted) continue;
     bool vertical = af.align == LIFT_VERTICAL;
     double area = af.area > 0 ? af.area
                               : std::fabs(d.z) * cs.z + (vertical ? std::fabs(d.y) * cs.y : std::fabs(d.x) * cs.z);
@@ -80,6 +81,7 @@ void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
     fb.lift_V += lift;
   }
   for (const ControlSurfaceDef &c : v.def.controlSurfaces) {
+    if (c.deleted) continue;
     double level = v.st.controls[c.type].current;
     if (level == 0) continue;
     VECTOR3 dir = c.axis == AIRCTRL_AXIS_XPOS   ? l
@@ -153,7 +155,9 @@ void moveControlSurfaces(Vessel &v, double dt) {
 
 void buildAerodynamics(Vessel &v, double dt, ForceBuild &fb) {
   if (!v.sp.inAtmosphere || v.landed()) return;
-  if (!v.def.airfoils.empty())
+  bool airfoils =
+      std::any_of(v.def.airfoils.begin(), v.def.airfoils.end(), [](const AirfoilDef &a) { return !a.deleted; });
+  if (airfoils)
     airfoilModel(v, dt, fb);
   else
     legacyModel(v, dt, fb);

@@ -27,6 +27,29 @@ VECTOR3 perpendicular(const VECTOR3 &n) {
   return std::fabs(n.x) < 0.9 ? unit(crossp(n, _V(1, 0, 0))) : unit(crossp(n, _V(0, 1, 0)));
 }
 
+constexpr double kMaxNosewheelAngle = 0.5;  // [rad] at full rudder
+
+// The steered nose wheel (point 0) rolls along el turned towards the vessel's right by the rudder.
+void steerNosewheel(const Vessel &v, const ContactState &s, const VECTOR3 &n, VECTOR3 &el) {
+  double angle = v.st.controls[AIRCTRL_RUDDER].current * kMaxNosewheelAngle;
+  if (angle == 0) return;
+  VECTOR3 right = mul(s.R, _V(1, 0, 0));
+  right -= n * dotp(right, n);
+  double l = length(right);
+  if (!(l > 1e-12)) return;
+  el = el * std::cos(angle) + right * (std::sin(angle) / l);
+  el -= n * dotp(el, n);
+  el = unit(el);
+}
+
+// [N] the brake force of touchdown point i (1 left, 2 right main wheel).
+double brakeForce(const Vessel &v, size_t i) {
+  if ((i != 1 && i != 2) || v.def.ground.maxWheelbrakeForce <= 0) return 0.0;
+  int side = static_cast<int>(i) - 1;
+  double level = std::clamp(v.st.wheelbrake[side] + v.st.wheelbrakeTransient[side], 0.0, 1.0);
+  return 0.5 * level * v.def.ground.maxWheelbrakeForce;
+}
+
 }  // namespace
 
 double lowestTouchdownHeight(const Vessel &v, const ContactState &s, const CelestialBody &b) {
@@ -81,9 +104,11 @@ void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, dou
     VECTOR3 el = lng_G - n * dotp(lng_G, n);
     double ll = length(el);
     el = ll > 1e-12 ? el / ll : perpendicular(n);
+    if (i == 0 && v.def.ground.nosewheelSteering) steerNosewheel(v, s, n, el);
     VECTOR3 es = crossp(n, el);
     VECTOR3 F = n * normal;
     double mus[2] = {i < 3 ? p.mu_lng : p.mu, p.mu};
+    double brake = brakeForce(v, i);
     const VECTOR3 *dirs[2] = {&el, &es};
     for (int k = 0; k < 2; k++) {
       const VECTOR3 &e = *dirs[k];
@@ -91,6 +116,7 @@ void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, dou
       double kt = kStickFactor * p.stiffness, ct = kStickFactor * p.damping;
       double stick = -kt * sd - ct * vd;
       double limit = mus[k] * base;
+      if (k == 0 && brake > 0) limit = std::min(limit + brake, std::max(mus[0], p.mu) * base);
       double f;
       if (std::fabs(stick) <= limit) {
         f = stick;

@@ -12,6 +12,10 @@
 //              reversing the point's slip within one velocity update (|F| <= |v| / (h w n_c), w
 //              the point's effective inverse mass along the direction, n_c the points in contact);
 //              the anchor follows the point.
+// Wheels (the host's own law, see wheelAxes and brakeForce in contact.cpp): the main-wheel brakes
+// add level x F_max / 2 each to the longitudinal friction of points 1 (left) and 2 (right), up to
+// the grip of the lateral coefficient; with nose-wheel steering on, the rudder level L turns the
+// longitudinal axis of point 0 by L x 0.5 rad towards the vessel's right.
 // The sliding law is the simulator's; the static spring is the host's addition, so that a vessel
 // at rest stays put on a turning sphere instead of creeping poleward at a fraction of a mm/s.
 // Sub-step length: h = min(0.25 / (c w), 0.2 / sqrt(k w)) over the points, with the normal

@@ -1,6 +1,7 @@
 // The force build of one step (see forces.h): navigation-mode overrides first, then thrust (which
-// consumes the overrides), then control surfaces and aerodynamics. A landed vessel that produces
-// thrust is released into free flight; an attached child has no forces of its own.
+// consumes the overrides), then control surfaces and aerodynamics, then the forces the module added
+// with AddForce since the last build. A landed vessel that produces thrust, or is given a force, is
+// released into free flight; an attached child has no forces of its own.
 // Mass within a step, as the simulator has it: the tanks are drained for the whole step first, but
 // every force of the step is divided by the mass at the step's start; the lighter vessel is seen
 // from the next step on. (The mean of the start and end mass would be second order in the burn,
@@ -17,6 +18,7 @@ void buildForces(Vessel &v, double dt) {
   fb = ForceBuild{};
   if (v.st.parentLink.parent) {
     for (ThrusterState &t : v.st.thrusters) t.override_ = 0;
+    v.st.addedForce_V = v.st.addedTorque_V = _V(0, 0, 0);
     fb.mass = v.mass();
     return;
   }
@@ -25,7 +27,13 @@ void buildForces(Vessel &v, double dt) {
   buildThrust(v, dt, fb);
   moveControlSurfaces(v, dt);
   buildAerodynamics(v, dt, fb);
-  if (fb.thrusting && v.landed()) v.releaseFromGround();
+  bool added = length2(v.st.addedForce_V) > 0 || length2(v.st.addedTorque_V) > 0;
+  if (added) {
+    fb.force_V += v.st.addedForce_V;
+    fb.torque_V += v.st.addedTorque_V;
+    v.st.addedForce_V = v.st.addedTorque_V = _V(0, 0, 0);
+  }
+  if ((fb.thrusting || added) && v.landed()) v.releaseFromGround();
 }
 
 }  // namespace sim

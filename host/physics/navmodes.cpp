@@ -43,6 +43,8 @@ void killAxis(Vessel &v, double torque, THGROUP_TYPE positive, THGROUP_TYPE nega
 
 }  // namespace
 
+void killRotation(Vessel &v, double dt);
+
 bool navmodeOn(const Vessel &v, int mode) { return validMode(mode) && (v.st.navBits & bit(mode)); }
 
 bool activateNavmode(Vessel &v, int mode) {
@@ -50,6 +52,7 @@ bool activateNavmode(Vessel &v, int mode) {
   if (kAttitudeModes & bit(mode)) clearModes(v, kAttitudeModes & ~bit(mode));
   if (mode == NAVMODE_HLEVEL) clearModes(v, kOrbitModes);
   v.st.navBits |= bit(mode);
+  if (mode == NAVMODE_HOLDALT) v.st.holdAltitude = v.sp.alt;  // the altitude to hold
   notify(v, mode, true);
   return true;
 }
@@ -62,7 +65,15 @@ bool deactivateNavmode(Vessel &v, int mode) {
 }
 
 void applyNavmodes(Vessel &v, double dt) {
-  if (!(v.st.navBits & NAVBIT_KILLROT)) return;
+  unsigned bits = v.st.navBits;
+  if (!bits) return;
+  if (VESSEL4 *cb = v.callbacks4()) bits &= static_cast<unsigned>(cb->clbkNavProcess(static_cast<int>(bits)));
+  if (bits & NAVBIT_KILLROT) killRotation(v, dt);
+  if (bits & (NAVBIT_HLEVEL | kOrbitModes)) steerAttitude(v, dt, bits);
+  if (bits & NAVBIT_HOLDALT) holdAltitude(v);
+}
+
+void killRotation(Vessel &v, double dt) {
   const VECTOR3 &w = v.st.omega;
   if (length(w) < 1e-5) {
     deactivateNavmode(v, NAVMODE_KILLROT);

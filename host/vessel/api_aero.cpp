@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "vessel/api_entry.h"
+#include "vessel/api_shared.h"
 #include "world/world.h"
 
 namespace {
@@ -36,14 +37,41 @@ void addDragElement(Vessel &v, const double *drag, double factor, const VECTOR3 
 
 }  // namespace
 
+namespace sim::api {
+
+int addAirfoil(Vessel &v, const char *call, AIRFOIL_ORIENTATION align, const VECTOR3 &ref, AirfoilCoeffFunc cf,
+               double c, double S, double A) {
+  if (!validAlign(align) || !cf) {
+    v.refuse(call, "invalid orientation or null function");
+    return -1;
+  }
+  if (!v.finite(call, ref) || !v.finite(call, _V(c, S, A))) return -1;
+  sim::AirfoilDef a;
+  a.align = align, a.ref = ref, a.cf = cf, a.chord = c, a.area = S, a.aspect = A;
+  v.def.airfoils.push_back(a);
+  return static_cast<int>(v.def.airfoils.size() - 1);
+}
+
+CTRLSURFHANDLE addControlSurface(Vessel &v, const char *call, AIRCTRL_TYPE type, double area, double dCl,
+                                 const VECTOR3 &ref, int axis, double delay, UINT anim) {
+  if (!validType(type) || axis < AIRCTRL_AXIS_AUTO || axis > AIRCTRL_AXIS_XNEG) {
+    v.refuse(call, "invalid type or axis");
+    return nullptr;
+  }
+  if (!v.finite(call, _V(area, dCl, delay)) || !v.finite(call, ref)) return nullptr;
+  sim::ControlSurfaceDef s;
+  s.type = type, s.area = area, s.dCl = dCl, s.ref = ref, s.axis = resolveAxis(type, axis, ref), s.anim = anim;
+  v.def.controlSurfaces.push_back(s);
+  v.st.controls[type].delay = std::max(0.0, delay);
+  return v.controlSurfaceHandle(static_cast<int>(v.def.controlSurfaces.size() - 1));
+}
+
+}  // namespace sim::api
+
 void VESSEL::CreateAirfoil(AIRFOIL_ORIENTATION align, const VECTOR3 &ref, AirfoilCoeffFunc cf, double c, double S,
                            double A) const {
   VESSEL_ENTRY("CreateAirfoil");
-  if (!validAlign(align) || !cf) return v->refuse("CreateAirfoil", "invalid orientation or null function");
-  if (!v->finite("CreateAirfoil", ref) || !v->finite("CreateAirfoil", _V(c, S, A))) return;
-  sim::AirfoilDef a;
-  a.align = align, a.ref = ref, a.cf = cf, a.chord = c, a.area = S, a.aspect = A;
-  v->def.airfoils.push_back(a);
+  sim::api::addAirfoil(*v, "CreateAirfoil", align, ref, cf, c, S, A);
 }
 
 AIRFOILHANDLE VESSEL::CreateAirfoil3(AIRFOIL_ORIENTATION align, const VECTOR3 &ref, AirfoilCoeffFuncEx cf,
@@ -63,17 +91,7 @@ AIRFOILHANDLE VESSEL::CreateAirfoil3(AIRFOIL_ORIENTATION align, const VECTOR3 &r
 CTRLSURFHANDLE VESSEL::CreateControlSurface3(AIRCTRL_TYPE type, double area, double dCl, const VECTOR3 &ref,
                                              int axis, double delay, UINT anim) const {
   VESSEL_ENTRY("CreateControlSurface3", nullptr);
-  if (!validType(type) || axis < AIRCTRL_AXIS_AUTO || axis > AIRCTRL_AXIS_XNEG) {
-    v->refuse("CreateControlSurface3", "invalid type or axis");
-    return nullptr;
-  }
-  if (!v->finite("CreateControlSurface3", _V(area, dCl, delay)) || !v->finite("CreateControlSurface3", ref))
-    return nullptr;
-  sim::ControlSurfaceDef s;
-  s.type = type, s.area = area, s.dCl = dCl, s.ref = ref, s.axis = resolveAxis(type, axis, ref), s.anim = anim;
-  v->def.controlSurfaces.push_back(s);
-  v->st.controls[type].delay = std::max(0.0, delay);
-  return v->controlSurfaceHandle(static_cast<int>(v->def.controlSurfaces.size() - 1));
+  return sim::api::addControlSurface(*v, "CreateControlSurface3", type, area, dCl, ref, axis, delay, anim);
 }
 
 void VESSEL::ClearControlSurfaceDefinitions() const {
@@ -105,8 +123,9 @@ void VESSEL::CreateVariableDragElement(const double *drag, double factor, const 
   addDragElement(*v, drag, factor, ref);
 }
 
+// The obsolete form: the same element; the call is counted as obsolete.
 void VESSEL::CreateVariableDragElement(double *drag, double factor, const VECTOR3 &ref) const {
   VESSEL_ENTRY("CreateVariableDragElement");
-  v->world().diagnostics().note(v->name() + " CreateVariableDragElement", "obsolete overload (double*) used");
+  v->world().diagnostics().obsolete(v->name(), "CreateVariableDragElement(double *)");
   addDragElement(*v, drag, factor, ref);
 }

@@ -304,7 +304,8 @@ void VESSEL::SetTouchdownPoints(const VECTOR3 &pt1, const VECTOR3 &pt2, const VE
   double k = v->def.emptyMass == 1000.0 ? 1e6 : v->def.emptyMass * 20.0;  // the simulator's rule
   TOUCHDOWNVTX p[3];
   const VECTOR3 *pts[3] = {&pt1, &pt2, &pt3};
-  for (int i = 0; i < 3; i++) p[i] = {*pts[i], k, 0.1 * k, 0.5, 0.1};
+  const sim::GroundDef &g = v->def.ground;  // friction: 0.5 lateral, 0.1 longitudinal unless set
+  for (int i = 0; i < 3; i++) p[i] = {*pts[i], k, 0.1 * k, g.muLat, g.muLng};
   SetTouchdownPoints(p, 3);
 }
 

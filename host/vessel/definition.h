@@ -71,6 +71,7 @@ struct AirfoilDef {
   double chord = 0;  // [m]
   double area = 0;   // [m^2], 0: projected cross-section
   double aspect = 0; // stored, not used by the force model
+  bool deleted = false;
 };
 
 struct ControlSurfaceDef {
@@ -80,6 +81,7 @@ struct ControlSurfaceDef {
   VECTOR3 ref{};    // [m]
   int axis = AIRCTRL_AXIS_XPOS;  // resolved axis (never AUTO)
   UINT anim = (UINT)-1;
+  bool deleted = false;
 };
 
 struct DragElementDef {
@@ -110,6 +112,25 @@ struct AttachmentDef {
 
 struct DockDef {
   VECTOR3 pos{}, dir{}, rot{};
+  bool deleted = false;
+};
+
+// Wheels: the friction the three-point touchdown form takes, the main-wheel brakes and the
+// steerable nose wheel (touchdown points 1, 2 and 0).
+struct GroundDef {
+  double muLng = 0.1, muLat = 0.5;  // longitudinal and lateral friction coefficients
+  double maxWheelbrakeForce = 0;    // [N] of both main-wheel brakes together
+  bool nosewheelSteering = false;
+};
+
+// What only a renderer uses; recorded, never drawn.
+struct VisualDef {
+  SURFHANDLE reentryTexture = nullptr;
+  double reentryLimit = 6e7, reentryLscale = 1, reentryWscale = 1;  // [Pa m/s], scales
+  VECTOR3 albedo{{1, 1, 1}};
+  double visibilityLimit = 0, spotLimit = -1, clipRadius = 0;
+  bool enableFocus = true;
+  std::vector<BEACONLIGHTSPEC *> beacons;  // owned by the module
 };
 
 struct CameraDef {
@@ -142,6 +163,7 @@ struct VesselDefinition {
   LegacyAeroDef legacy;
 
   std::vector<TankDef> tanks;
+  int defaultTank = -1;  // tank of the older fuel calls; -1: the first tank
   std::vector<ThrusterDef> thrusters;
   std::vector<GroupDef> groups = std::vector<GroupDef>(kDefaultGroupSlots);
   std::vector<ExhaustDef> exhausts;
@@ -151,6 +173,8 @@ struct VesselDefinition {
   std::vector<ControlSurfaceDef> controlSurfaces;
   std::vector<DragElementDef> dragElements;
   TouchdownDef touchdown;
+  GroundDef ground;
+  VisualDef visual;
   std::vector<AttachmentDef> attachments;  // both lists, in creation order
   std::vector<DockDef> docks;
   CameraDef camera;

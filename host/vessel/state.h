@@ -89,8 +89,12 @@ struct VesselState {
   std::vector<double> animStates;        // by animation identifier
 
   unsigned navBits = 0;  // NAVBIT_*
+  double holdAltitude = 0;  // [m] target of the hold-altitude mode, set when it is switched on
   int rcsMode = RCS_ROT;
   int afcMode = 0;
+  std::array<double, 2> wheelbrake{};           // permanent brake levels 0-1, left and right
+  std::array<double, 2> wheelbrakeTransient{};  // this step's brake input, left and right
+  VECTOR3 addedForce_V{}, addedTorque_V{};       // [N], [N m] AddForce calls for the next step
 
   ParentLink parentLink;                 // set while attached to a parent
   std::vector<Vessel *> attachedChildren;  // by attachment record (child-side points only)

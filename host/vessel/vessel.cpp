@@ -40,6 +40,11 @@ VESSEL3 *Vessel::callbacks3() const {
   return static_cast<VESSEL3 *>(static_cast<VESSEL2 *>(intf));
 }
 
+VESSEL4 *Vessel::callbacks4() const {
+  if (!intf || intf->Version() < 3) return nullptr;
+  return static_cast<VESSEL4 *>(static_cast<VESSEL3 *>(static_cast<VESSEL2 *>(intf)));
+}
+
 double Vessel::propellantMass() const {
   double m = 0;
   for (double t : st.tankMass) m += t;
@@ -112,6 +117,30 @@ CTRLSURFHANDLE Vessel::controlSurfaceHandle(int i) const {
   return sim::makeHandle(HandleKind::ControlSurface, serial(), i);
 }
 DOCKHANDLE Vessel::dockHandle(int i) const { return sim::makeHandle(HandleKind::Dock, serial(), i); }
+
+namespace {
+// A record that was deleted is refused like an unknown one.
+template <class Records>
+int liveIndex(const Vessel &v, const void *h, HandleKind kind, const Records &records, const char *call,
+              const char *what) {
+  int i = checkedIndex(v, h, kind, records, call, what);
+  if (i >= 0 && records[i].deleted) {
+    v.refuse(call, std::string("deleted ") + what + " handle");
+    return -1;
+  }
+  return i;
+}
+}  // namespace
+
+int Vessel::airfoilIndex(AIRFOILHANDLE h, const char *call) const {
+  return liveIndex(*this, h, HandleKind::Airfoil, def.airfoils, call, "airfoil");
+}
+int Vessel::controlSurfaceIndex(CTRLSURFHANDLE h, const char *call) const {
+  return liveIndex(*this, h, HandleKind::ControlSurface, def.controlSurfaces, call, "control surface");
+}
+int Vessel::dockIndex(DOCKHANDLE h, const char *call) const {
+  return liveIndex(*this, h, HandleKind::Dock, def.docks, call, "docking port");
+}
 
 int Vessel::groupOfType(THGROUP_TYPE type) const {
   if (type >= 0 && type < sim::kDefaultGroupSlots) return type;  // fixed slots always exist

@@ -52,6 +52,7 @@ class Vessel : public sim::WorldObject {
   sim::Module *module = nullptr;
   VESSEL2 *callbacks() const;   // null below interface version 1
   VESSEL3 *callbacks3() const;  // null below interface version 2
+  VESSEL4 *callbacks4() const;  // null below interface version 3
   // Name and class as the interface hands them out (stable char buffers).
   char *nameBuffer() { return nameBuf_.data(); }
   char *classBuffer() { return classBuf_.data(); }
@@ -80,8 +81,11 @@ class Vessel : public sim::WorldObject {
   ATTACHMENTHANDLE attachmentHandle(int i) const;
   int attachmentIndex(ATTACHMENTHANDLE h, const char *call) const;
   AIRFOILHANDLE airfoilHandle(int i) const;
+  int airfoilIndex(AIRFOILHANDLE h, const char *call) const;
   CTRLSURFHANDLE controlSurfaceHandle(int i) const;
+  int controlSurfaceIndex(CTRLSURFHANDLE h, const char *call) const;
   DOCKHANDLE dockHandle(int i) const;
+  int dockIndex(DOCKHANDLE h, const char *call) const;
   // The group in a default slot or user group; -1 if it does not exist.
   int groupOfType(THGROUP_TYPE type) const;
 

@@ -21,6 +21,7 @@ enum class HandleKind : std::uint8_t {
   Attachment,      // attachment point of a vessel
   Dock,            // docking port of a vessel
   Texture,         // registered texture (owner 0)
+  Mesh,            // mesh loaded into the core's store (owner 0, index into the world's list)
 };
 
 struct DecodedHandle {

@@ -39,6 +39,11 @@ World::World(WorldSettings settings) : settings_(std::move(settings)) {
   classes_ = std::make_unique<ClassRegistry>(settings_.dataRoot);
   modules_ = std::make_unique<ModuleRegistry>(settings_.modulesDir);
   meshes_ = std::make_unique<MeshLibrary>(settings_.dataRoot / "Meshes", diag_);
+  for (const std::filesystem::path &a : settings_.addonRoots) {
+    classes_->addRoot(a);
+    modules_->addDir(a / "Modules");
+    meshes_->addDir(a / "Meshes");
+  }
   g_current = this;
   if (settings_.loadSolarSystem) {
     try {
@@ -300,6 +305,7 @@ void World::step() {
   double dt = settings_.dt, t0 = simTime(), mjd0 = mjd();
   deliverInputBoxes();
   deliverEvents();
+  controls.startOfStep(*this, dt);
   snapshotVessels();
   callPreStep(t0, dt, mjd0);
   dropDeletedVessels();
@@ -417,7 +423,9 @@ void World::deliverEvents() {
       if (e.down && e.key < 256) kstate[e.key] = static_cast<char>(0x80);
     }
     int consumed = deliverKey(*focus_, e.key, e.down, kstate.data());
+    if (!focus_) continue;  // the vessel's key handler ended its own life
     if (!consumed && !e.isCode && e.down) diag_.note(focus_->name(), "key " + std::to_string(e.key) + " not consumed");
+    if (!e.isCode) controls.key(*focus_, e.key, e.down, kstate.data(), consumed != 0);
   }
 }
 

@@ -1,7 +1,8 @@
 // The simulated world: clock, celestial bodies, surface bases, vessels, input and the step loop.
 //
 // One step of length dt, in this order:
-//   1. buffered keys, codes and input-box answers for the focus vessel
+//   1. buffered keys, codes and input-box answers for the focus vessel; then the core controls
+//      (scripted control events, held keys: physics/core_controls.h)
 //   2. clbkPreStep(t0, dt, mjd0) for every vessel
 //   3. force build for every free vessel: navigation modes, thrust and propellant flow,
 //      control-surface motion, aerodynamics (forces in vessel axes, fixed for the step)
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "OrbiterAPI.h"
+#include "physics/core_controls.h"
 #include "physics/wind_field.h"
 #include "world/body.h"
 #include "world/diagnostics.h"
@@ -44,6 +46,9 @@ struct WorldSettings {
   double dt = 0.02;                  // [s] fixed step length
   int flightModel = 1;               // 0 simple, 1 realistic
   bool loadSolarSystem = true;       // read the bodies and bases from Config/
+  // Add-on folders, searched first for vessel classes (Config/Vessels/), meshes (Meshes/) and
+  // modules (Modules/)
+  std::vector<std::filesystem::path> addonRoots;
 };
 
 // A constant horizontal wind, as a weather report gives it.
@@ -180,6 +185,7 @@ class World {
   int deliverKey(Vessel &v, DWORD key, bool down, char *kstate);
 
   WindSpec wind;
+  CoreControls controls;  // the simulator's core controls of the focus vessel
   WindField windField;  // a profile and turbulence, when given (physics/wind_field.h)
 
   // The camera as oapiCameraAttach left it.

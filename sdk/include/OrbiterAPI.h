@@ -33,6 +33,9 @@ typedef std::intptr_t LPARAM;
 struct RECT {
   long left, top, right, bottom;
 };
+typedef void *HBITMAP;
+typedef std::intptr_t INT_PTR;
+typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);  // dialog message procedure
 #ifndef TRUE
 #define TRUE 1
 #endif
@@ -65,6 +68,7 @@ typedef void *CTRLSURFHANDLE;             // aerodynamic control surface of a ve
 typedef void *NAVHANDLE;                  // navigation radio transmitter
 typedef void *ANIMATIONCOMPONENT_HANDLE;  // animation component (points at an ANIMATIONCOMP)
 typedef void *PANELHANDLE;                // 2-D instrument panel
+typedef void *NOTEHANDLE;                 // annotation on the screen
 
 class VESSEL;
 namespace oapi {
@@ -125,6 +129,13 @@ typedef union {  // row-major 4x4 matrix
     double m11, m12, m13, m14, m21, m22, m23, m24, m31, m32, m33, m34, m41, m42, m43, m44;
   };
 } MATRIX4;
+
+typedef union {  // integer 2-vector (screen points)
+  long data[2];
+  struct {
+    long x, y;
+  };
+} IVECTOR2;
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
@@ -347,6 +358,67 @@ enum AltitudeMode { ALTMODE_MEANRAD = 0, ALTMODE_GROUND = 1 };
 #define RCS_ROT 1
 #define RCS_LIN 2
 
+// Legacy engine groups of the older engine calls (SetEngineLevel and friends).
+typedef enum { ENGINE_MAIN, ENGINE_RETRO, ENGINE_HOVER, ENGINE_ATTITUDE } ENGINETYPE;
+
+// Cockpit modes, MFD identifiers and modes, panel area modes (only a screen uses these).
+#define COCKPIT_GENERIC 1
+#define COCKPIT_PANELS 2
+#define COCKPIT_VIRTUAL 3
+#define MAXMFD 12
+#define MFD_LEFT 0
+#define MFD_RIGHT 1
+#define MFD_USER1 2
+#define MFD_USER2 3
+#define MFD_NONE 0
+#define MFD_ORBIT 1
+#define MFD_SURFACE 2
+#define MFD_MAP 3
+#define MFD_HSI 4
+#define MFD_LANDING 5
+#define MFD_DOCKING 6
+#define MFD_OPLANEALIGN 7
+#define MFD_OSYNC 8
+#define MFD_TRANSFER 9
+#define MFD_COMMS 10
+#define MFD_USERTYPE 64
+#define BUILTIN_MFD_MODES 10
+#define PANEL_REDRAW_NEVER 0x00
+#define PANEL_REDRAW_ALWAYS 0x01
+#define PANEL_REDRAW_MOUSE 0x02
+#define PANEL_REDRAW_INIT 0x03
+#define PANEL_REDRAW_USER 0x04
+#define PANEL_MOUSE_IGNORE 0x00
+#define PANEL_MOUSE_LBDOWN 0x01
+#define PANEL_MOUSE_RBDOWN 0x02
+#define PANEL_MOUSE_LBUP 0x04
+#define PANEL_MOUSE_RBUP 0x08
+#define PANEL_MOUSE_LBPRESSED 0x10
+#define PANEL_MOUSE_RBPRESSED 0x20
+#define PANEL_MOUSE_DOWN 0x03
+#define PANEL_MOUSE_UP 0x0C
+#define PANEL_MOUSE_PRESSED 0x30
+#define PANEL_MOUSE_ONREPLAY 0x40
+#define PANEL_MAP_NONE 0x00
+#define PANEL_MAP_BACKGROUND 0x01
+#define PANEL_MAP_CURRENT 0x02
+#define PANEL_MAP_BGONREQUEST 0x03
+#define PANEL_MAP_DIRECT 0x04
+#define PANEL_ATTACH_BOTTOM 0x0001
+#define PANEL_ATTACH_TOP 0x0002
+#define PANEL_ATTACH_LEFT 0x0004
+#define PANEL_ATTACH_RIGHT 0x0008
+#define PANEL_MOVEOUT_BOTTOM 0x0010
+#define PANEL_MOVEOUT_TOP 0x0020
+#define PANEL_MOVEOUT_LEFT 0x0040
+#define PANEL_MOVEOUT_RIGHT 0x0080
+#define SURF_NO_CK 0xFFFFFFFF  // no colour key
+#define BEACONSHAPE_COMPACT 0
+#define BEACONSHAPE_DIFFUSE 1
+#define BEACONSHAPE_STAR 2
+
+typedef enum { FONT_NORMAL = 0, FONT_BOLD = 1, FONT_ITALIC = 2, FONT_UNDERLINE = 4 } FontStyle;
+
 #define VS_FUELRESET 0x00000001
 #define VS_FUELLIST 0x00000002
 #define VS_THRUSTRESET 0x00000004
@@ -486,6 +558,73 @@ typedef struct {
   DWORD xpdr;             // transponder channel
 } VESSELSTATUS2;
 
+// Osculating orbital elements (ecliptic or equatorial frame of the reference body).
+typedef struct {
+  double a;       // [m] semi-major axis (negative for a hyperbola)
+  double e;       // eccentricity
+  double i;       // [rad] inclination
+  double theta;   // [rad] longitude of the ascending node
+  double omegab;  // [rad] longitude of the periapsis
+  double L;       // [rad] mean longitude at the reference date
+} ELEMENTS;
+
+// Derived orbit parameters.
+typedef struct {
+  double SMi;  // [m] semi-minor axis
+  double PeD;  // [m] periapsis distance
+  double ApD;  // [m] apoapsis distance (negative for a hyperbola)
+  double MnA;  // [rad] mean anomaly
+  double TrA;  // [rad] true anomaly
+  double MnL;  // [rad] mean longitude
+  double TrL;  // [rad] true longitude
+  double EcA;  // [rad] eccentric anomaly
+  double Lec;  // [m] linear eccentricity
+  double T;    // [s] orbit period (0 for an open orbit)
+  double PeT;  // [s] time to the next periapsis passage
+  double ApT;  // [s] time to the next apoapsis passage (0 for an open orbit)
+} ORBITPARAM;
+
+// A beacon light (visual only).
+typedef struct {
+  DWORD shape;      // BEACONSHAPE_*
+  VECTOR3 *pos;     // [m] position, vessel frame
+  VECTOR3 *col;     // colour (r, g, b in 0-1)
+  double size;      // [m]
+  double falloff;   // brightness falloff with distance
+  double period;    // [s] strobe period (0: steady)
+  double duration;  // [s] strobe duration
+  double tofs;      // [s] strobe phase
+  bool active;      // lit
+} BEACONLIGHTSPEC;
+
+// Screen geometry of instrument displays (only a screen uses these).
+typedef struct {
+  RECT pos;
+  int nbt_left, nbt_right;
+  int bt_yofs, bt_ydist;
+} MFDSPEC;
+typedef struct {
+  RECT pos;
+  DWORD nmesh, ngroup;
+  DWORD flag;
+  int nbt_left, nbt_right;
+  int bt_yofs, bt_ydist;
+} EXTMFDSPEC;
+typedef struct {
+  DWORD nmesh, ngroup;
+} VCMFDSPEC;
+typedef struct {
+  DWORD nmesh, ngroup;
+  VECTOR3 hudcnt;
+  double size;
+} VCHUDSPEC;
+typedef struct {
+  char *name;     // the mode's name
+  DWORD key;      // its selection key
+  void *context;  // handed back to msgproc
+  int (*msgproc)(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam);
+} MFDMODESPECEX;
+
 // Keyboard scan codes (a 256-byte keyboard state array is indexed by these).
 #define OAPI_KEY_ESCAPE 0x01
 #define OAPI_KEY_1 0x02
@@ -545,8 +684,53 @@ typedef struct {
 #define OAPI_KEY_LALT 0x38
 #define OAPI_KEY_SPACE 0x39
 #define OAPI_KEY_CAPITAL 0x3A
+#define OAPI_KEY_F1 0x3B
+#define OAPI_KEY_F2 0x3C
+#define OAPI_KEY_F3 0x3D
+#define OAPI_KEY_F4 0x3E
+#define OAPI_KEY_F5 0x3F
+#define OAPI_KEY_F6 0x40
+#define OAPI_KEY_F7 0x41
+#define OAPI_KEY_F8 0x42
+#define OAPI_KEY_F9 0x43
+#define OAPI_KEY_F10 0x44
+#define OAPI_KEY_NUMLOCK 0x45
+#define OAPI_KEY_SCROLL 0x46
+#define OAPI_KEY_NUMPAD7 0x47
+#define OAPI_KEY_NUMPAD8 0x48
+#define OAPI_KEY_NUMPAD9 0x49
+#define OAPI_KEY_SUBTRACT 0x4A  // minus on the numeric keypad
+#define OAPI_KEY_NUMPAD4 0x4B
+#define OAPI_KEY_NUMPAD5 0x4C
+#define OAPI_KEY_NUMPAD6 0x4D
+#define OAPI_KEY_ADD 0x4E  // plus on the numeric keypad
+#define OAPI_KEY_NUMPAD1 0x4F
+#define OAPI_KEY_NUMPAD2 0x50
+#define OAPI_KEY_NUMPAD3 0x51
+#define OAPI_KEY_NUMPAD0 0x52
+#define OAPI_KEY_DECIMAL 0x53  // period on the numeric keypad
+#define OAPI_KEY_OEM_102 0x56
+#define OAPI_KEY_F11 0x57
+#define OAPI_KEY_F12 0x58
+#define OAPI_KEY_NUMPADENTER 0x9C
 #define OAPI_KEY_RCONTROL 0x9D
+#define OAPI_KEY_DIVIDE 0xB5  // slash on the numeric keypad
+#define OAPI_KEY_SYSRQ 0xB7
 #define OAPI_KEY_RALT 0xB8
+#define OAPI_KEY_PAUSE 0xC5
+#define OAPI_KEY_HOME 0xC7
+#define OAPI_KEY_UP 0xC8
+#define OAPI_KEY_PRIOR 0xC9
+#define OAPI_KEY_LEFT 0xCB
+#define OAPI_KEY_RIGHT 0xCD
+#define OAPI_KEY_END 0xCF
+#define OAPI_KEY_DOWN 0xD0
+#define OAPI_KEY_NEXT 0xD1
+#define OAPI_KEY_INSERT 0xD2
+#define OAPI_KEY_DELETE 0xD3
+#define OAPI_KEY_LWIN 0xDB
+#define OAPI_KEY_RWIN 0xDC
+#define OAPI_KEY_APPS 0xDD
 
 #define KEYDOWN(buf, key) (buf[key] & 0x80)  // key held
 #define RESETKEY(buf, key) (buf[key] = 0)
@@ -611,6 +795,101 @@ OAPIFUNC void oapiOpenInputBox(char *title, bool (*Clbk)(void *, char *, void *)
                                void *usrdata = 0);
 #endif
 OAPIFUNC void oapiWriteLog(char *line);  // a line in the simulator's log
+OAPIFUNC char *oapiDebugString();  // a line of text for the screen (a 256-character buffer)
+// More objects and state
+OAPIFUNC DWORD oapiGetVesselCount();                             // vessels in the world
+OAPIFUNC OBJHANDLE oapiGetVesselByIndex(int index);              // null if out of range
+OAPIFUNC VESSEL *oapiGetFocusInterface();                        // module interface of the focus vessel
+OAPIFUNC void oapiGetRelativePos(OBJHANDLE hObj, OBJHANDLE hRef, VECTOR3 *pos);  // [m] global axes
+OAPIFUNC void oapiGetRelativeVel(OBJHANDLE hObj, OBJHANDLE hRef, VECTOR3 *vel);  // [m/s] global axes
+OAPIFUNC void oapiGetRotationMatrix(OBJHANDLE hObj, MATRIX3 *mat);  // local -> global
+// A vessel created at run time from a VESSELSTATUS2; null if the class is unknown
+OAPIFUNC OBJHANDLE oapiCreateVesselEx(const char *name, const char *classname, const void *status);
+OAPIFUNC double oapiGetTimeAcceleration();  // always 1: the host steps at its fixed step length
+OAPIFUNC void oapiSetTimeAcceleration(double warp);
+OAPIFUNC double oapiGetSysTime();  // [s] session time (the simulation time in the host)
+OAPIFUNC bool oapiGetPause();
+OAPIFUNC void oapiSetPause(bool pause);
+// Meshes: loaded into the core's store; visual contents only a renderer uses
+OAPIFUNC MESHHANDLE oapiLoadMeshGlobal(const char *fname);  // name relative to Meshes/, no ".msh"
+OAPIFUNC DWORD oapiMeshGroupCount(MESHHANDLE hMesh);
+OAPIFUNC DWORD oapiMeshTextureCount(MESHHANDLE hMesh);
+
+// ---------------------------------------------------------------------------------------------
+// Screen functions: answered as the simulator answers a vessel it does not render (null handles,
+// no-ops), each call counted in the run's report of headless calls
+// ---------------------------------------------------------------------------------------------
+// Textures, surfaces and drawing
+OAPIFUNC SURFHANDLE oapiLoadTexture(const char *fname, bool dynamic = false);
+OAPIFUNC void oapiReleaseTexture(SURFHANDLE hTex);
+OAPIFUNC SURFHANDLE oapiGetTextureHandle(MESHHANDLE hMesh, DWORD texidx);
+OAPIFUNC bool oapiSetTexture(MESHHANDLE hMesh, DWORD texidx, SURFHANDLE tex);
+OAPIFUNC SURFHANDLE oapiCreateSurface(int width, int height);
+OAPIFUNC void oapiDestroySurface(SURFHANDLE surf);
+OAPIFUNC void oapiBlt(SURFHANDLE tgt, SURFHANDLE src, int tgtx, int tgty, int srcx, int srcy, int w, int h,
+                      DWORD ck = SURF_NO_CK);
+OAPIFUNC void oapiColourFill(SURFHANDLE tgt, DWORD fillcolor, int tgtx = 0, int tgty = 0, int w = 0, int h = 0);
+OAPIFUNC HDC oapiGetDC(SURFHANDLE surf);
+OAPIFUNC void oapiReleaseDC(SURFHANDLE surf, HDC hDC);
+OAPIFUNC oapi::Sketchpad *oapiGetSketchpad(SURFHANDLE surf);
+OAPIFUNC void oapiReleaseSketchpad(oapi::Sketchpad *skp);
+OAPIFUNC oapi::Font *oapiCreateFont(int height, bool prop, const char *face, FontStyle style = FONT_NORMAL,
+                                    int orientation = 0);
+OAPIFUNC oapi::Pen *oapiCreatePen(int style, int width, DWORD col);
+OAPIFUNC oapi::Brush *oapiCreateBrush(DWORD col);
+OAPIFUNC void oapiReleaseFont(oapi::Font *font);
+OAPIFUNC void oapiReleasePen(oapi::Pen *pen);
+OAPIFUNC void oapiReleaseBrush(oapi::Brush *brush);
+OAPIFUNC DWORD oapiGetColour(DWORD red, DWORD green, DWORD blue);  // 0x00BBGGRR
+// 2-D instrument panels and the virtual cockpit
+OAPIFUNC void oapiRegisterPanelBackground(HBITMAP hBmp, DWORD flag = PANEL_ATTACH_BOTTOM | PANEL_MOVEOUT_BOTTOM,
+                                          DWORD ck = (DWORD)-1);
+OAPIFUNC void oapiRegisterPanelArea(int id, const RECT &pos, int draw_event = PANEL_REDRAW_NEVER,
+                                    int mouse_event = PANEL_MOUSE_IGNORE, int bkmode = PANEL_MAP_NONE);
+OAPIFUNC void oapiRegisterMFD(int mfd, const MFDSPEC &spec);
+OAPIFUNC void oapiRegisterMFD(int mfd, const EXTMFDSPEC *spec);
+OAPIFUNC void oapiSetPanelNeighbours(int left, int right, int top, int bottom);
+OAPIFUNC bool oapiTriggerPanelRedrawArea(int panel_id, int area_id);
+OAPIFUNC bool oapiTriggerRedrawArea(int panel_id, int vc_id, int area_id);
+OAPIFUNC bool oapiSetPanel(int panel_id);
+OAPIFUNC int oapiCockpitMode();     // COCKPIT_GENERIC: the host has no panels
+OAPIFUNC bool oapiCameraInternal();  // the camera is in the cockpit
+OAPIFUNC void oapiVCRegisterArea(int id, const RECT &tgtrect, int draw_event, int mouse_event, int bkmode,
+                                 SURFHANDLE tgt);
+OAPIFUNC void oapiVCRegisterArea(int id, int draw_event, int mouse_event);
+OAPIFUNC void oapiVCSetAreaClickmode_Spherical(int id, const VECTOR3 &cnt, double rad);
+OAPIFUNC void oapiVCSetAreaClickmode_Quadrilateral(int id, const VECTOR3 &p1, const VECTOR3 &p2, const VECTOR3 &p3,
+                                                   const VECTOR3 &p4);
+OAPIFUNC void oapiVCRegisterMFD(int mfd, const VCMFDSPEC *spec);
+OAPIFUNC void oapiVCRegisterHUD(const VCHUDSPEC *spec);
+OAPIFUNC bool oapiVCTriggerRedrawArea(int vc_id, int area_id);
+// Multi-function displays
+OAPIFUNC void oapiOpenMFD(int mode, int mfd);
+OAPIFUNC void oapiToggleMFD_on(int mfd);
+OAPIFUNC int oapiGetMFDMode(int mfd);  // MFD_NONE
+OAPIFUNC int oapiSendMFDKey(int mfd, DWORD key);
+OAPIFUNC void oapiRefreshMFDButtons(int mfd, OBJHANDLE hVessel = 0);
+OAPIFUNC bool oapiProcessMFDButton(int mfd, int bt, int event);
+OAPIFUNC const char *oapiMFDButtonLabel(int mfd, int bt);  // null
+OAPIFUNC int oapiRegisterMFDMode(MFDMODESPECEX &spec);
+OAPIFUNC bool oapiUnregisterMFDMode(int mode);
+// Head-up display modes and the default instrument displays
+OAPIFUNC int oapiGetHUDMode();  // HUD_SURFACE, the mode the host draws
+OAPIFUNC bool oapiSetHUDMode(int mode);
+OAPIFUNC void oapiToggleHUDColour();
+OAPIFUNC void oapiIncHUDIntensity();
+OAPIFUNC void oapiDecHUDIntensity();
+OAPIFUNC void oapiSetDefNavDisplay(int mode);
+OAPIFUNC void oapiSetDefRCSDisplay(int mode);
+// Dialogs and annotations
+OAPIFUNC HWND oapiOpenDialog(HINSTANCE hDLLInst, int resourceId, DLGPROC msgProc, void *context = 0);
+OAPIFUNC void oapiCloseDialog(HWND hDlg);
+OAPIFUNC void *oapiGetDialogContext(HWND hDlg);
+OAPIFUNC BOOL oapiDefDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+OAPIFUNC NOTEHANDLE oapiCreateAnnotation(bool exclusive, double size, const VECTOR3 &col);
+OAPIFUNC bool oapiDelAnnotation(NOTEHANDLE hNote);
+OAPIFUNC void oapiAnnotationSetText(NOTEHANDLE hNote, char *note);
+OAPIFUNC void oapiAnnotationSetPos(NOTEHANDLE hNote, double x1, double y1, double x2, double y2);
 // Scenario files
 OAPIFUNC void oapiWriteScenario_string(FILEHANDLE scn, char *item, char *string);  // "  item string"
 OAPIFUNC void oapiWriteScenario_int(FILEHANDLE scn, char *item, int i);            // "  item i"

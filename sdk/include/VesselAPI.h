@@ -1,9 +1,12 @@
-// VesselAPI.h: the vessel interface classes VESSEL, VESSEL2 and VESSEL3.
+// VesselAPI.h: the vessel interface classes VESSEL, VESSEL2, VESSEL3 and VESSEL4.
 //
 // VESSEL is the module's window onto its own vessel in the simulator: non-virtual members that the
 // core implements (definition, queries, commands). VESSEL2 adds the callbacks the core makes into
-// the module, VESSEL3 the Sketchpad form of the head-up display callback. The slot order of the
-// virtual callbacks is part of the interface and must not change.
+// the module, VESSEL3 the Sketchpad form of the head-up display callback and the 2-D panels,
+// VESSEL4 the navigation-mode callback. The slot order of the virtual callbacks is part of the
+// interface and must not change. Older forms of calls are kept with their old behaviour; the
+// calls only a screen can answer (panels, mesh visuals, beacons) are answered the way the
+// simulator answers a vessel it does not render.
 // Frames and units as in OrbiterAPI.h: vessel frame +x right, +y up, +z forward, origin at the CG;
 // all vectors in the vessel frame unless a member says otherwise.
 #ifndef VESSELAPI_H
@@ -25,13 +28,15 @@ class Vessel;  // the core's vessel behind the interface
 class OAPIFUNC VESSEL {
  public:
   VESSEL(OBJHANDLE hVessel, int fmodel = 1);
-  int Version() const;  // 0 VESSEL, 1 VESSEL2, 2 VESSEL3
+  int Version() const;  // 0 VESSEL, 1 VESSEL2, 2 VESSEL3, 3 VESSEL4
 
   // --- identity -------------------------------------------------------------------------------
   const OBJHANDLE GetHandle() const;  // the vessel's object handle
   char *GetName() const;              // the vessel's name
   char *GetClassName() const;         // the vessel's class name
   int GetFlightModel() const;         // 0 simple, 1 realistic
+  void SetEnableFocus(bool enable) const;  // whether the vessel may take the input focus
+  bool GetEnableFocus() const;
 
   // --- physical definition ---------------------------------------------------------------------
   double GetSize() const;                      // [m] mean radius
@@ -51,6 +56,10 @@ class OAPIFUNC VESSEL {
   void SetBankMomentScale(double scale) const;     // legacy (deprecated name): sets the yaw moment scale
   void SetTrimScale(double scale) const;           // legacy elevator trim scale
   double GetMass() const;  // [kg] empty mass plus propellant, without attached or docked vessels
+  // Moves the centre of gravity by shift [m] (vessel frame): every definition point moves by
+  // -shift and the vessel by +shift, so nothing moves in space.
+  void ShiftCG(const VECTOR3 &shift);
+  void ShiftCentreOfMass(const VECTOR3 &shift);  // the vessel alone moves by +shift
 
   // --- propellant ------------------------------------------------------------------------------
   // [kg] capacity, [kg] initial mass (< 0: full), efficiency factor of the fuel flow
@@ -60,6 +69,19 @@ class OAPIFUNC VESSEL {
   double GetPropellantMass(PROPELLANT_HANDLE ph) const;            // [kg]
   void SetPropellantMass(PROPELLANT_HANDLE ph, double mass) const;  // [kg], not clamped
   double GetPropellantMaxMass(PROPELLANT_HANDLE ph) const;         // [kg]
+  void SetPropellantMaxMass(PROPELLANT_HANDLE ph, double maxmass) const;  // [kg]
+  double GetPropellantEfficiency(PROPELLANT_HANDLE ph) const;
+  void SetPropellantEfficiency(PROPELLANT_HANDLE ph, double efficiency) const;
+  double GetPropellantFlowrate(PROPELLANT_HANDLE ph) const;        // [kg/s] at the last step's levels
+  double GetTotalPropellantMass() const;                           // [kg]
+  double GetTotalPropellantFlowrate() const;                       // [kg/s]
+  // The tank of the older fuel calls (the first tank created, unless set)
+  void SetDefaultPropellantResource(PROPELLANT_HANDLE ph) const;
+  double GetFuelMass() const;                // [kg] older form: the default tank
+  void SetFuelMass(double m) const;          // [kg]
+  double GetMaxFuelMass() const;             // [kg]
+  void SetMaxFuelMass(double m) const;       // [kg]
+  double GetFuelRate() const;                // [kg/s]
 
   // --- thrusters -------------------------------------------------------------------------------
   // pos [m], dir (normalised by the core), maxth0 [N] vacuum thrust, isp0 [m/s] vacuum Isp,
@@ -78,6 +100,20 @@ class OAPIFUNC VESSEL {
   double GetThrusterIsp0(THRUSTER_HANDLE th) const;               // [m/s] vacuum Isp
   double GetThrusterIsp(THRUSTER_HANDLE th) const;                // [m/s] at the ambient pressure
   double GetThrusterIsp(THRUSTER_HANDLE th, double p_ref) const;  // [m/s] at pressure p_ref [Pa]
+  void SetThrusterIsp(THRUSTER_HANDLE th, double isp) const;      // [m/s] vacuum Isp, no pressure loss
+  void SetThrusterIsp(THRUSTER_HANDLE th, double isp0, double isp_ref, double p_ref = 101.4e3) const;
+  void SetThrusterRef(THRUSTER_HANDLE th, const VECTOR3 &pos) const;  // [m]
+  void GetThrusterRef(THRUSTER_HANDLE th, VECTOR3 &pos) const;
+  void SetThrusterDir(THRUSTER_HANDLE th, const VECTOR3 &dir) const;  // normalised by the core
+  void GetThrusterDir(THRUSTER_HANDLE th, VECTOR3 &dir) const;
+  void SetThrusterResource(THRUSTER_HANDLE th, PROPELLANT_HANDLE ph) const;  // null: no tank
+  PROPELLANT_HANDLE GetThrusterResource(THRUSTER_HANDLE th) const;
+  void IncThrusterLevel(THRUSTER_HANDLE th, double dlevel) const;
+  // Transient levels for the coming step only (added to the permanent level)
+  void SetThrusterLevel_SingleStep(THRUSTER_HANDLE th, double level) const;
+  void IncThrusterLevel_SingleStep(THRUSTER_HANDLE th, double dlevel) const;
+  void GetThrusterMoment(THRUSTER_HANDLE th, VECTOR3 &F, VECTOR3 &T) const;  // [N], [N m] at full level
+  bool DelThruster(THRUSTER_HANDLE &th) const;  // removes it from its groups; the handle is cleared
 
   // --- thruster groups -------------------------------------------------------------------------
   THGROUP_HANDLE CreateThrusterGroup(THRUSTER_HANDLE *th, int nth, THGROUP_TYPE thgt) const;
@@ -89,6 +125,31 @@ class OAPIFUNC VESSEL {
   void SetThrusterGroupLevel(THGROUP_TYPE thgt, double level) const;
   double GetThrusterGroupLevel(THGROUP_HANDLE thg) const;  // mean effective level of the members
   double GetThrusterGroupLevel(THGROUP_TYPE thgt) const;
+  void IncThrusterGroupLevel(THGROUP_HANDLE thg, double dlevel) const;
+  void IncThrusterGroupLevel(THGROUP_TYPE thgt, double dlevel) const;
+  void IncThrusterGroupLevel_SingleStep(THGROUP_HANDLE thg, double dlevel) const;
+  void IncThrusterGroupLevel_SingleStep(THGROUP_TYPE thgt, double dlevel) const;
+  DWORD GetGroupThrusterCount(THGROUP_HANDLE thg) const;
+  DWORD GetGroupThrusterCount(THGROUP_TYPE thgt) const;
+  THRUSTER_HANDLE GetGroupThruster(THGROUP_HANDLE thg, DWORD idx) const;  // null if out of range
+  THRUSTER_HANDLE GetGroupThruster(THGROUP_TYPE thgt, DWORD idx) const;
+  // Older engine calls: ENGINE_MAIN levels run -1 (full retro) to 1 (full main)
+  void SetEngineLevel(ENGINETYPE eng, double level) const;
+  void IncEngineLevel(ENGINETYPE eng, double dlevel) const;
+  double GetEngineLevel(ENGINETYPE eng) const;
+
+  // --- rotational and linear attitude control ---------------------------------------------------
+  int GetAttitudeMode() const;          // RCS_NONE, RCS_ROT, RCS_LIN
+  bool SetAttitudeMode(int mode) const;  // false for an unknown mode
+  int ToggleAttitudeMode() const;       // rotation <-> translation; returns the new mode
+  // Levels per axis: x = PITCHUP - PITCHDOWN, y = YAWLEFT - YAWRIGHT, z = BANKRIGHT - BANKLEFT;
+  // linear: x = RIGHT - LEFT, y = UP - DOWN, z = FORWARD - BACK
+  void GetAttitudeRotLevel(VECTOR3 &th) const;
+  void SetAttitudeRotLevel(const VECTOR3 &th) const;
+  void SetAttitudeRotLevel(int axis, double th) const;
+  void GetAttitudeLinLevel(VECTOR3 &th) const;
+  void SetAttitudeLinLevel(const VECTOR3 &th) const;
+  void SetAttitudeLinLevel(int axis, double th) const;
 
   // --- exhaust and particle streams (visual) ---------------------------------------------------
   UINT AddExhaust(THRUSTER_HANDLE th, double lscale, double wscale, SURFHANDLE tex = 0) const;
@@ -99,10 +160,39 @@ class OAPIFUNC VESSEL {
   PSTREAM_HANDLE AddExhaustStream(THRUSTER_HANDLE th, PARTICLESTREAMSPEC *pss = 0) const;
   PSTREAM_HANDLE AddExhaustStream(THRUSTER_HANDLE th, const VECTOR3 &pos, PARTICLESTREAMSPEC *pss = 0) const;
   bool DelExhaustStream(PSTREAM_HANDLE ch) const;  // false for an unknown handle
+  // Reentry flame texture, shown above the dynamic-pressure x speed limit plimit [Pa m/s]
+  void SetReentryTexture(SURFHANDLE tex, double plimit = 6e7, double lscale = 1.0, double wscale = 1.0) const;
+  void SetAlbedoRGB(const VECTOR3 &albedo) const;  // colour of the vessel seen from afar (0-1)
+  void SetVisibilityLimit(double vislimit, double spotlimit = -1) const;  // apparent-size limits
+  void SetClipRadius(double rad) const;  // [m] near clip plane of the cockpit view
 
   // --- meshes, camera --------------------------------------------------------------------------
   UINT AddMesh(const char *meshname, const VECTOR3 *ofs = 0) const;  // name relative to Meshes/, no ".msh"
+  UINT AddMesh(MESHHANDLE hMesh, const VECTOR3 *ofs = 0) const;      // a mesh from oapiLoadMeshGlobal
+  UINT InsertMesh(const char *meshname, UINT idx, const VECTOR3 *ofs = 0) const;  // replaces or appends
+  bool DelMesh(UINT idx, bool retain_anim = false) const;
+  void ClearMeshes() const;
+  void ClearMeshes(bool retain_anim) const;
+  UINT GetMeshCount() const;
+  bool ShiftMesh(UINT idx, const VECTOR3 &ofs) const;  // [m] moves one mesh
+  void ShiftMeshes(const VECTOR3 &ofs) const;          // [m] moves every mesh
   void SetMeshVisibilityMode(UINT idx, WORD mode) const;             // MESHVIS_*
+  WORD GetMeshVisibilityMode(UINT idx) const;
+  void SetMeshVisibleInternal(UINT idx, bool visible) const;  // older form of the visibility mode
+  // Visual contents exist only where a renderer draws the vessel: null here
+  const MESHHANDLE GetMeshTemplate(UINT idx) const;
+  MESHHANDLE CopyMeshFromTemplate(UINT idx) const;
+  MESHHANDLE GetMesh(VISHANDLE vis, UINT idx) const;
+  DEVMESHHANDLE GetDevMesh(VISHANDLE vis, UINT idx) const;
+  void AddBeacon(BEACONLIGHTSPEC *bs);
+  bool DelBeacon(BEACONLIGHTSPEC *bs);
+  void ClearBeacons();
+  void GetCameraOffset(VECTOR3 &co) const;
+  void GetCameraDefaultDirection(VECTOR3 &cd) const;
+  void SetCameraCatchAngle(double cangle) const;  // [rad]
+  void SetCameraShiftRange(const VECTOR3 &fwd, const VECTOR3 &lft, const VECTOR3 &rgt) const;
+  void SetCameraMovement(const VECTOR3 &fwdpos, double fwdphi, double fwdtht, const VECTOR3 &lftpos, double lftphi,
+                         double lfttht, const VECTOR3 &rgtpos, double rgtphi, double rgttht) const;
   void SetCameraOffset(const VECTOR3 &co) const;                     // [m] cockpit camera position
   void SetCameraDefaultDirection(const VECTOR3 &cd) const;           // unit default view direction
   void SetCameraDefaultDirection(const VECTOR3 &cd, double tilt) const;  // tilt [rad] about cd
@@ -112,8 +202,24 @@ class OAPIFUNC VESSEL {
   // ref [m] centre of pressure, c [m] chord, S [m^2] wing area (0: projected cross-section), A aspect
   void CreateAirfoil(AIRFOIL_ORIENTATION align, const VECTOR3 &ref, AirfoilCoeffFunc cf, double c, double S,
                      double A) const;
+  AIRFOILHANDLE CreateAirfoil2(AIRFOIL_ORIENTATION align, const VECTOR3 &ref, AirfoilCoeffFunc cf, double c,
+                               double S, double A) const;
   AIRFOILHANDLE CreateAirfoil3(AIRFOIL_ORIENTATION align, const VECTOR3 &ref, AirfoilCoeffFuncEx cf,
                                void *context, double c, double S, double A) const;
+  // The parameters of an airfoil; cf receives the CreateAirfoil form's function (or null), context
+  // the CreateAirfoil3 form's context
+  bool GetAirfoilParam(AIRFOILHANDLE hAirfoil, VECTOR3 *ref, AirfoilCoeffFunc *cf, void **context, double *c,
+                       double *S, double *A) const;
+  // Changes the parameters flag selects: 0x01 ref, 0x02 cf, 0x04 c, 0x08 S, 0x10 A
+  void EditAirfoil(AIRFOILHANDLE hAirfoil, DWORD flag, const VECTOR3 &ref, AirfoilCoeffFunc cf, double c, double S,
+                   double A) const;
+  bool DelAirfoil(AIRFOILHANDLE hAirfoil) const;
+  void ClearAirfoilDefinitions() const;
+  // Older forms: response delay 1 s; the first returns nothing
+  void CreateControlSurface(AIRCTRL_TYPE type, double area, double dCl, const VECTOR3 &ref,
+                            int axis = AIRCTRL_AXIS_AUTO, UINT anim = (UINT)-1) const;
+  CTRLSURFHANDLE CreateControlSurface2(AIRCTRL_TYPE type, double area, double dCl, const VECTOR3 &ref,
+                                       int axis = AIRCTRL_AXIS_AUTO, UINT anim = (UINT)-1) const;
   // area [m^2], dCl lift-coefficient slope, ref [m], delay [s] for full travel from neutral
   CTRLSURFHANDLE CreateControlSurface3(AIRCTRL_TYPE type, double area, double dCl, const VECTOR3 &ref,
                                        int axis = AIRCTRL_AXIS_AUTO, double delay = 1.0,
@@ -122,12 +228,26 @@ class OAPIFUNC VESSEL {
   void SetControlSurfaceLevel(AIRCTRL_TYPE type, double level) const;  // permanent target in [-1, 1]
   void SetControlSurfaceLevel(AIRCTRL_TYPE type, double level, bool direct) const;  // direct: no delay
   double GetControlSurfaceLevel(AIRCTRL_TYPE type) const;  // current level
+  bool DelControlSurface(CTRLSURFHANDLE ctrlsurf) const;
+  // Which surfaces the user's attitude input moves: bit 0 elevator, 1 rudder, 2 ailerons
+  DWORD GetADCtrlMode() const;
+  void SetADCtrlMode(DWORD mode) const;
   // drag [m^2 equivalent] read through the pointer every step, times factor, at ref [m]
   void CreateVariableDragElement(const double *drag, double factor, const VECTOR3 &ref) const;
-  void CreateVariableDragElement(double *drag, double factor, const VECTOR3 &ref) const;  // deprecated
 
   // --- docking and attachments -----------------------------------------------------------------
   void SetDockParams(const VECTOR3 &pos, const VECTOR3 &dir, const VECTOR3 &rot) const;  // port 0
+  // pos [m], dir (approach direction, away from the vessel), rot (longitudinal reference)
+  DOCKHANDLE CreateDock(const VECTOR3 &pos, const VECTOR3 &dir, const VECTOR3 &rot) const;
+  bool DelDock(DOCKHANDLE hDock) const;
+  void ClearDockDefinitions() const;
+  void SetDockParams(DOCKHANDLE hDock, const VECTOR3 &pos, const VECTOR3 &dir, const VECTOR3 &rot) const;
+  void GetDockParams(DOCKHANDLE hDock, VECTOR3 &pos, VECTOR3 &dir, VECTOR3 &rot) const;
+  UINT DockCount() const;
+  DOCKHANDLE GetDockHandle(UINT n) const;       // null if out of range
+  OBJHANDLE GetDockStatus(DOCKHANDLE hDock) const;  // the docked vessel, or null
+  UINT DockingStatus(UINT port) const;           // 1 if a vessel is docked at the port
+  bool Undock(UINT n, const OBJHANDLE exclude = 0) const;  // false: nothing was docked
   // pos [m], dir (axis away from the vessel), rot (rotation reference), id (8 characters kept)
   ATTACHMENTHANDLE CreateAttachment(bool toparent, const VECTOR3 &pos, const VECTOR3 &dir, const VECTOR3 &rot,
                                     const char *id, bool loose = false) const;
@@ -140,6 +260,19 @@ class OAPIFUNC VESSEL {
   // --- ground contact --------------------------------------------------------------------------
   void SetTouchdownPoints(const TOUCHDOWNVTX *tdvtx, DWORD ntdvtx) const;  // at least 3 points
   void SetTouchdownPoints(const VECTOR3 &pt1, const VECTOR3 &pt2, const VECTOR3 &pt3) const;  // deprecated
+  DWORD GetTouchdownPointCount() const;
+  bool GetTouchdownPoint(TOUCHDOWNVTX &tdvtx, DWORD idx) const;
+  void GetTouchdownPoints(VECTOR3 &pt1, VECTOR3 &pt2, VECTOR3 &pt3) const;  // deprecated: the first three
+  // Friction of the three-point form (and of the first three points): longitudinal and lateral
+  void SetSurfaceFrictionCoeff(double mu_lng, double mu_lat) const;
+  void SetMaxWheelbrakeForce(double f) const;  // [N] shared by the main wheels (points 1 and 2)
+  // level 0-1 of the left (which = 1), right (2) or both (0) brakes; permanent, or for this step
+  void SetWheelbrakeLevel(double level, int which = 0, bool permanent = true) const;
+  double GetWheelbrakeLevel(int which) const;
+  void SetNosewheelSteering(bool activate) const;  // the rudder turns the nose wheel (point 0)
+  bool GetNosewheelSteering() const;
+  double GetCOG_elev() const;       // [m] height of the CG above the touchdown plane
+  void SetCOG_elev(double h) const;  // obsolete: the height follows from the touchdown points
 
   // --- animations ------------------------------------------------------------------------------
   UINT CreateAnimation(double initial_state) const;  // returns the animation identifier
@@ -161,15 +294,25 @@ class OAPIFUNC VESSEL {
   double GetMachNumber() const;                                // airspeed over speed of sound
   double GetAtmPressure() const;                               // [Pa] ambient pressure
   double GetAtmDensity() const;                                // [kg/m^3] ambient density
+  double GetAtmTemperature() const;                            // [K] ambient temperature
+  OBJHANDLE GetAtmRef() const;                                 // body whose atmosphere holds the vessel
   double GetAirspeed() const;                                  // [m/s]
   double GetGroundspeed() const;                               // [m/s]
   bool GetGroundspeedVector(REFFRAME frame, VECTOR3 &v) const;  // [m/s] ground-relative velocity
   bool GetAirspeedVector(REFFRAME frame, VECTOR3 &v) const;     // [m/s] air-relative velocity
+  bool GetShipAirspeedVector(VECTOR3 &v) const;     // older form: the airspeed vector in vessel axes
+  bool GetHorizonAirspeedVector(VECTOR3 &v) const;  // older form: in the horizon frame
   void GetAngularVel(VECTOR3 &avel) const;                     // [rad/s] vessel axes
   void SetAngularVel(const VECTOR3 &avel) const;               // [rad/s] vessel axes
   bool GetWeightVector(VECTOR3 &G) const;                      // [N] gravity force, vessel axes
   bool GetDragVector(VECTOR3 &D) const;                        // [N] drag force, vessel axes
   bool GetLiftVector(VECTOR3 &L) const;                        // [N] lift force, vessel axes
+  double GetLift() const;                                      // [N]
+  double GetDrag() const;                                      // [N]
+  bool GetThrustVector(VECTOR3 &T) const;                      // [N] thrust of the last step, vessel axes
+  bool GetForceVector(VECTOR3 &F) const;                       // [N] total force of the last step, vessel axes
+  bool GetTorqueVector(VECTOR3 &M) const;                      // [N m] torque of the last step, vessel axes
+  void AddForce(const VECTOR3 &F, const VECTOR3 &r) const;     // [N] at r [m], vessel axes, for the next step
   void GetGlobalPos(VECTOR3 &pos) const;                       // [m] global position
   void GetGlobalVel(VECTOR3 &vel) const;                       // [m/s] global velocity
   void GetRelativePos(OBJHANDLE hRef, VECTOR3 &pos) const;     // [m] vessel minus hRef, global axes
@@ -180,6 +323,18 @@ class OAPIFUNC VESSEL {
   const OBJHANDLE GetGravityRef() const;                       // dominant gravity source
   const OBJHANDLE GetSurfaceRef() const;                       // body with the nearest surface, or null
   bool GroundContact() const;                                  // a touchdown point touches the ground
+  bool GetGroundContact() const;                               // the same as GroundContact
+  // [rad, rad, m] position over the surface reference; returns it (null: none, outputs unchanged)
+  OBJHANDLE GetEquPos(double &longitude, double &latitude, double &radius) const;
+  // Osculating elements about the gravity reference (ecliptic frame, now), which is returned
+  OBJHANDLE GetElements(ELEMENTS &el, double &mjd_ref) const;
+  // ... about hRef (null: the gravity reference) at mjd_ref (0: now), FRAME_ECL or FRAME_EQU
+  bool GetElements(OBJHANDLE hRef, ELEMENTS &el, ORBITPARAM *prm = 0, double mjd_ref = 0,
+                   int frame = FRAME_ECL) const;
+  OBJHANDLE GetApDist(double &apdist) const;  // [m] from the gravity reference's centre
+  OBJHANDLE GetPeDist(double &pedist) const;  // [m]
+  OBJHANDLE GetSMi(double &smi) const;        // [m] semi-minor axis
+  OBJHANDLE GetArgPer(double &arg) const;     // [rad] argument of the periapsis
   int GetFlightStatus() const;                                 // bit 0: landed
   void Local2Global(const VECTOR3 &local, VECTOR3 &global) const;  // [m] vessel point -> global point
   void Global2Local(const VECTOR3 &global, VECTOR3 &local) const;  // [m] global point -> vessel point
@@ -199,6 +354,9 @@ class OAPIFUNC VESSEL {
 
   // --- input -----------------------------------------------------------------------------------
   int SendBufferedKey(DWORD key, bool down = true, char *kstate = 0);  // a key or module code
+
+  // --- older forms --------------------------------------------------------------------------------
+  void CreateVariableDragElement(double *drag, double factor, const VECTOR3 &ref) const;  // obsolete
 
  protected:
   Vessel *vessel;     // the core's vessel
@@ -254,6 +412,25 @@ class OAPIFUNC VESSEL3 : public VESSEL2 {
   virtual bool clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp);  // true: drawn
   virtual void clbkRenderHUD(int mode, const HUDPAINTSPEC *hps, SURFHANDLE hDefaultTex);
   virtual void clbkGetRadiationForce(const VECTOR3 &mflux, VECTOR3 &F, VECTOR3 &pos);
+  // 2-D panels (called from clbkLoadPanel2D, which only a screen triggers)
+  int SetPanelBackground(PANELHANDLE hPanel, SURFHANDLE *hSurf, DWORD nsurf, MESHHANDLE hMesh, DWORD width,
+                         DWORD height, DWORD baseline = 0, DWORD scrollflag = 0);
+  int SetPanelScaling(PANELHANDLE hPanel, double defscale, double extscale);
+  int RegisterPanelMFDGeometry(PANELHANDLE hPanel, int MFD_id, int nmesh, int ngroup);
+  int RegisterPanelArea(PANELHANDLE hPanel, int id, const RECT &pos, const RECT &texpos, int draw_event,
+                        int mouse_event, int bkmode);
+  int RegisterPanelArea(PANELHANDLE hPanel, int id, const RECT &pos, int draw_event, int mouse_event,
+                        SURFHANDLE surf = NULL, void *context = NULL);
+};
+
+class OAPIFUNC VESSEL4 : public VESSEL3 {
+ public:
+  VESSEL4(OBJHANDLE hVessel, int fmodel = 1);
+  // Called each step while navigation modes are on, with their NAVBIT_* flags; returns the flags
+  // of the modes the core is still to fly (the default: all of them)
+  virtual int clbkNavProcess(int mode);
+  int RegisterMFDMode(const MFDMODESPECEX &spec);  // a vessel-specific display mode
+  bool UnregisterMFDMode(int mode);
 };
 
 #if defined(__GNUC__)

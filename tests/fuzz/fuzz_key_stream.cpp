@@ -1,20 +1,27 @@
-// Fuzzes the modules' key and code handling while the world steps. The input picks a vessel class
-// and a step length, and is then read as a stream of commands for the focus vessel of that
-// class's bundled scenario, delivered the way simhost delivers --key, --code and --input:
+// Fuzzes the modules' key and code handling, and the core controls, while the world steps. The
+// input picks a vessel class and a step length, and is then read as a stream of commands for the
+// focus vessel of that class's scenario, delivered the way simhost delivers --key, --code,
+// --input, --control and --navmode:
 //
 //   byte 0          vessel class: larkon (Booster recovery), orlis (Satellite deploy),
-//                   pelo_ring (Dispenser deploy), modulo the number built
+//                   pelo_ring (Dispenser deploy), the example add-on wren ("Wren hop", or
+//                   "Wren orbit" when (byte 0 / the number of classes) is odd), modulo the number
+//                   of classes
 //   byte 1          step length 0.001 s * 1000^(b / 255), i.e. 0.001 to 1 s
 //   then commands, each an op byte b and its operands, by b % 8:
 //     0, 1   a buffered key: operand key scan code; bits 3-6 of b hold left Shift, right Shift,
-//            left Control, right Control; bit 7 makes it a key-up
+//            left Control, right Control; bit 7 makes it a key-up (keys the vessel declines reach
+//            the simulator's core bindings: throttles, attitude keys, navigation modes)
 //     2      a module code: operand c; c < 128: 2300 with a text (length byte, then the bytes),
 //            c < 192: 2301, else 2300 + (c - 192), without text
 //     3      an input-box answer: length byte, then the bytes
-//     4-7    1 + (b >> 3) steps
-// Keys and codes are delivered at the start of the next step. After every step no vessel state
-// may be non-finite and no module may have handed the host a non-finite value; at the end the
-// head-up display is drawn, and the scenario the world saves must load again.
+//     4-6    1 + (b >> 3) steps
+//     7      a scripted control: operands g and l; g % 22 < 15: thruster group g % 22 to level
+//            l / 255; else navigation mode g % 22 - 14 on (l even) or off (l odd)
+// Keys, codes and controls are delivered at the start of the next step. After every step no
+// vessel state may be non-finite, no module may have handed the host a non-finite value and no
+// query of the interface probe may answer one; at the end the head-up display is drawn, and the
+// scenario the world saves must load again.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,10 +37,22 @@ namespace {
 
 constexpr int kMaxSteps = 300;  // per input, to keep an execution short
 
-const char *scenarioOf(const std::string &cls) {
-  if (cls == "larkon") return "Booster recovery.scn";
-  if (cls == "orlis") return "Satellite deploy.scn";
-  return "Dispenser deploy.scn";
+// The classes in input order: the build's vessel modules, then the example add-on.
+const std::vector<std::string> &classes() {
+  static const std::vector<std::string> all = [] {
+    std::vector<std::string> c = vesselClasses();
+    c.push_back(exampleClass());
+    return c;
+  }();
+  return all;
+}
+
+std::filesystem::path scenarioOf(const std::string &cls, bool second) {
+  if (cls == exampleClass()) return exampleDir() / "Scenarios" / (second ? "Wren orbit.scn" : "Wren hop.scn");
+  const char *name = cls == "larkon"  ? "Booster recovery.scn"
+                     : cls == "orlis" ? "Satellite deploy.scn"
+                                      : "Dispenser deploy.scn";
+  return dataRoot() / "Scenarios" / name;
 }
 
 class Stream {
@@ -63,13 +82,15 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  if (size < 2 || vesselClasses().empty()) return 0;
+  if (size < 2) return 0;
   Stream in(data, size);
-  const std::string &cls = vesselClasses()[in.byte() % vesselClasses().size()];
+  uint8_t pick = in.byte();
+  const std::string &cls = classes()[pick % classes().size()];
+  bool secondScenario = (pick / classes().size()) % 2 == 1;
   double dt = 0.001 * std::pow(1000.0, in.byte() / 255.0);
 
   auto w = makeWorld(dt);
-  std::filesystem::path file = dataRoot() / "Scenarios" / scenarioOf(cls);
+  std::filesystem::path file = scenarioOf(cls, secondScenario);
   if (std::string error = loadLikeSimhost(*w, file); !error.empty()) fail("the bundled scenario does not load: " + error);
   Vessel *focus = w->focus();
   if (!focus || focus->className() != cls) fail(file.string() + ": the focus vessel is not a " + cls);
@@ -111,6 +132,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       case 3:
         w->queueInputAnswer(in.text());
         break;
+      case 7: {
+        sim::ControlEvent e;
+        e.time = w->simTime();
+        uint8_t g = in.byte() % 22, l = in.byte();
+        if (g < 15) {
+          e.kind = sim::ControlEvent::Kind::GroupLevel;
+          e.group = static_cast<THGROUP_TYPE>(g);
+          e.level = l / 255.0;
+        } else {
+          e.kind = sim::ControlEvent::Kind::Navmode;
+          e.navmode = g - 14;
+          e.on = (l & 1) == 0;
+        }
+        w->controls.queue(e);
+        break;
+      }
       default:
         step(1 + (op >> 3));
         break;

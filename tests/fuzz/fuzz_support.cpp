@@ -9,12 +9,18 @@
 #include <fstream>
 #include <sstream>
 
+#include "interface_probe.h"
 #include "world/errors.h"
 
 namespace fuzzsupport {
 
 std::filesystem::path dataRoot() { return ARVEX_FUZZ_DATA_DIR; }
 std::filesystem::path modulesDir() { return ARVEX_FUZZ_MODULES_DIR; }
+std::filesystem::path exampleDir() { return ARVEX_FUZZ_EXAMPLE_DIR; }
+const std::string &exampleClass() {
+  static const std::string name = ARVEX_FUZZ_EXAMPLE_MODULE;
+  return name;
+}
 
 const std::vector<std::string> &vesselClasses() {
   static const std::vector<std::string> classes = [] {
@@ -31,7 +37,9 @@ void pinModules() {
   static bool pinned = false;
   if (pinned) return;
   pinned = true;
-  for (const std::string &name : vesselClasses()) {
+  std::vector<std::string> modules = vesselClasses();
+  modules.push_back(exampleClass());
+  for (const std::string &name : modules) {
     std::filesystem::path file = modulesDir() / (name + ".so");
     // The handle is never closed: the module stays loaded until the process ends.
     if (!dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) fail("cannot load " + file.string() + ": " + dlerror());
@@ -43,6 +51,7 @@ std::unique_ptr<sim::World> makeWorld(double dt) {
   s.dataRoot = dataRoot();
   s.modulesDir = modulesDir();
   s.dt = dt;
+  s.addonRoots = {exampleDir()};
   return std::make_unique<sim::World>(s);
 }
 
@@ -141,6 +150,10 @@ bool stepAndCheck(sim::World &w) {
     fail(std::string("a step failed: ") + e.what());
   }
   checkFinite(w, "after a step");
+  for (const auto &v : w.vessels())
+    if (v->intf)
+      if (std::string call = probe::nonFiniteAnswer(*v->intf); !call.empty())
+        fail("vessel " + v->name() + ": " + call + " answered a non-finite value");
   // Nothing the vessels carry (engines of a few g, drag, a ground contact) changes the velocity of
   // a vessel moving at orbital speeds by 100 km/s in one step: a jump like that is a fault of the
   // integration, however finite.

@@ -21,8 +21,11 @@ std::filesystem::path modulesDir();  // the build tree's Modules/
 
 // The vessel modules of this build (each is also the name of its vessel class).
 const std::vector<std::string> &vesselClasses();
+// The example add-on: its folder (class, mesh, scenarios; every world searches it) and class.
+std::filesystem::path exampleDir();
+const std::string &exampleClass();
 
-// Loads every vessel module once and keeps it loaded. Worlds come and go with each input, but a
+// Loads every vessel module (and the example add-on's) once and keeps it loaded. Worlds come and go with each input, but a
 // module's coverage counters must stay mapped while libFuzzer reads them, and a module keeps its
 // module-wide state from world to world, as it does in the simulator across scenarios.
 void pinModules();
@@ -49,7 +52,8 @@ std::string nonFiniteRefusal(const sim::Diagnostics &d);
 // Fails unless every vessel's state is finite and no module handed the host a non-finite value.
 void checkFinite(const sim::World &w, const char *when);
 
-// One step of w, then checkFinite, and no vessel that moved at under 10 km/s may have changed its
+// One step of w, then checkFinite, every query of the interface probe (tests/support) finite for
+// every vessel, and no vessel that moved at under 10 km/s may have changed its
 // velocity by 100 km/s. Returns false when the step ended the flight because a state grew too
 // large to measure: that is where an input's run ends, as a simhost run would (a fuzzed state of
 // 1e135 m/s gets there in a few steps). Any other error of the step is a finding.

@@ -10,20 +10,25 @@ namespace testsupport {
 
 std::filesystem::path dataRoot() { return ARVEX_TEST_DATA_DIR; }
 std::filesystem::path modulesDir() { return ARVEX_TEST_MODULES_DIR; }
+std::filesystem::path exampleDir() { return ARVEX_TEST_EXAMPLE_DIR; }
 
-std::unique_ptr<sim::World> makeWorld(double dt, const std::filesystem::path &root) {
+std::unique_ptr<sim::World> makeWorld(double dt, const std::filesystem::path &root,
+                                      const std::vector<std::filesystem::path> &addons) {
   sim::WorldSettings s;
   s.dataRoot = root;
   s.modulesDir = modulesDir();
   s.dt = dt;
+  s.addonRoots = addons;
   return std::make_unique<sim::World>(s);
 }
 
-std::unique_ptr<sim::World> makeEarthWorld(double dt, bool rotating, bool atmosphere) {
+std::unique_ptr<sim::World> makeEarthWorld(double dt, bool rotating, bool atmosphere,
+                                           const std::vector<std::filesystem::path> &addons) {
   sim::WorldSettings s;
   s.dataRoot = dataRoot();
   s.modulesDir = modulesDir();
   s.dt = dt;
+  s.addonRoots = addons;
   s.loadSolarSystem = false;
   auto w = std::make_unique<sim::World>(s);
   auto earth = std::make_unique<sim::CelestialBody>("Earth", OBJTP_PLANET);

@@ -18,11 +18,15 @@ namespace testsupport {
 
 std::filesystem::path dataRoot();    // the bundled data
 std::filesystem::path modulesDir();  // the build tree's Modules/
+std::filesystem::path exampleDir();  // the example add-on's folder (its class, mesh, scenarios)
 
-// A world of the bundled data (Sun, Earth, Moon, the bases) at the given step length.
-std::unique_ptr<sim::World> makeWorld(double dt = 0.02, const std::filesystem::path &root = dataRoot());
+// A world of the bundled data (Sun, Earth, Moon, the bases) at the given step length, with the
+// add-on folders given (classes and meshes found there first).
+std::unique_ptr<sim::World> makeWorld(double dt = 0.02, const std::filesystem::path &root = dataRoot(),
+                                      const std::vector<std::filesystem::path> &addons = {});
 // A world holding only a non-rotating or rotating Earth fixed at the origin (physics tests).
-std::unique_ptr<sim::World> makeEarthWorld(double dt, bool rotating = true, bool atmosphere = true);
+std::unique_ptr<sim::World> makeEarthWorld(double dt, bool rotating = true, bool atmosphere = true,
+                                           const std::vector<std::filesystem::path> &addons = {});
 
 // A temporary data root: the bundled Config/ and Meshes/ plus extra class files; removed at the end.
 class TempDataRoot {
