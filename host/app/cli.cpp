@@ -230,6 +230,11 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
                   "north), as a weather report gives it");
   WindOptionText windText;
   addWindOptions(*run, windText);
+  const CLI::IsMember kLaws({"specified", "precision"});
+  run->add_option("--landing-law", o.landingLaw,
+                  "specified|precision: the law the focus booster's descent autopilot lands by (default: as the "
+                  "scenario says, else specified)")
+      ->check(kLaws);
   double stagingAlt = NAN, stagingSpeed = NAN, stagingAngle = NAN, stagingHeading = NAN, stagingDownrange = NAN,
          stagingPropellant = NAN;
   run->add_option("--staging-alt", stagingAlt,
@@ -275,6 +280,8 @@ int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, 
                          "(default 0:15)");
   MonteCarloWindText mcWindText;
   addMonteCarloWindOptions(*montecarlo, mcWindText, mc);
+  montecarlo->add_option("--landing-law", mc.landingLaw, "specified|precision: the landing law of every run")
+      ->check(kLaws);
   montecarlo->add_option("--dt", mcDt, "MIN:MAX: step length [s] (default 0.01:0.1)");
   montecarlo->add_option("--out", mcOut, "the runs' records, one JSON line each (default montecarlo.jsonl)");
   montecarlo->add_option("--worst", mc.worst, "worst runs listed with their replay commands (default 10)")

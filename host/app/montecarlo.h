@@ -90,6 +90,7 @@ struct MonteCarloOptions {
   WindDispersion windDispersion;
   std::filesystem::path out = "montecarlo.jsonl";
   int worst = 10;  // worst runs listed
+  std::string landingLaw;  // --landing-law of every run; empty: as the scenario says
 };
 
 struct MergeOptions {
@@ -127,6 +128,9 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
                          double seconds, int jobs);
 // The share of runs that landed upright (within 100 m of the target).
 double uprightShare(const std::vector<nlohmann::json> &records);
+// The share of runs that landed upright on the pad: at rest within 10 m of the target and at most
+// 1 deg of tilt, touching down at no more than 1 m/s down and 0.3 m/s across.
+double onPadShare(const std::vector<nlohmann::json> &records);
 
 int runMonteCarlo(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
                   const std::filesystem::path &modulesDir, std::ostream &out, std::ostream &err);

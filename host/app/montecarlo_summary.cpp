@@ -71,7 +71,23 @@ double missDistance(const nlohmann::json &r) {
   return numberOr(l, "distance_at_rest_m", numberOr(l, "distance_at_touchdown_m", INFINITY));
 }
 
+// Landed upright on the pad: at rest within 10 m and 1 deg, down at most 1 m/s and 0.3 m/s across.
+bool onPad(const nlohmann::json &r) {
+  if (outcomeOf(r) != "landed upright") return false;
+  const nlohmann::json &l = r["landing"];
+  return numberOr(l, "distance_at_rest_m", INFINITY) <= 10.0 && numberOr(l, "tilt_at_rest_deg", INFINITY) <= 1.0 &&
+         -numberOr(l, "touchdown_vertical_speed_mps", -INFINITY) <= 1.0 &&
+         numberOr(l, "touchdown_horizontal_speed_mps", INFINITY) <= 0.3;
+}
+
 }  // namespace
+
+double onPadShare(const std::vector<nlohmann::json> &records) {
+  if (records.empty()) return 0;
+  size_t n = 0;
+  for (const nlohmann::json &r : records) n += onPad(r);
+  return static_cast<double>(n) / static_cast<double>(records.size());
+}
 
 double uprightShare(const std::vector<nlohmann::json> &records) {
   if (records.empty()) return 0;
@@ -93,8 +109,20 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
     s += buf;
   }
   s += "\n";
-  std::map<std::string, size_t> counts;
-  for (const nlohmann::json &r : records) counts[outcomeOf(r)]++;
+  std::map<std::string, size_t> counts, laws;
+  for (const nlohmann::json &r : records) {
+    counts[outcomeOf(r)]++;
+    if (r.contains("landing") && r["landing"].contains("landing_law"))
+      laws[r["landing"].value("landing_law", std::string("?"))]++;
+  }
+  if (!laws.empty()) {
+    s += "  landing law:";
+    for (const auto &[law, k] : laws) {
+      std::snprintf(buf, sizeof buf, " %s (%zu runs)", law.c_str(), k);
+      s += buf;
+    }
+    s += "\n";
+  }
   double n = std::max<double>(1.0, static_cast<double>(records.size()));
   for (const Outcome &o : kOutcomes) {
     if (std::string(o.verdict) == "failed" && !counts.count("failed")) continue;
@@ -102,6 +130,11 @@ std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohm
                   100.0 * static_cast<double>(counts[o.verdict]) / n);
     s += buf;
   }
+  size_t pad = 0;
+  for (const nlohmann::json &r : records) pad += onPad(r);
+  std::snprintf(buf, sizeof buf, "  %-20s %6zu  %5.1f %%   (within 10 m and 1 deg, down <= 1 m/s, across <= 0.3 m/s)\n",
+                "  of them on the pad", pad, 100.0 * static_cast<double>(pad) / n);
+  s += buf;
   std::vector<double> distance, down, across, propellant;
   for (const nlohmann::json &r : records) {
     if (!r.contains("landing")) continue;

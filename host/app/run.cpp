@@ -8,6 +8,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/landing_law.h"
 #include "app/landing_report.h"
 #include "app/report.h"
 #include "app/staging.h"
@@ -115,7 +116,10 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     scenarioName = file.stem().string();
     world = std::make_unique<World>(s);
     World &w = *world;
-    world->loadScenario(file, [&](ScenarioDocument &doc) { applyStaging(doc, w, o.focus, o.staging); });
+    world->loadScenario(file, [&](ScenarioDocument &doc) {
+      applyStaging(doc, w, o.focus, o.staging);
+      applyLandingLaw(doc, o.focus, o.landingLaw);
+    });
     applyWindOptions(*world, o.wind, o.windOptions);
     if (!o.focus.empty()) {
       Vessel *f = world->findVessel(o.focus);
