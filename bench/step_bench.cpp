@@ -2,12 +2,14 @@
 // thrusters on two tanks, two airfoils, two drag elements, four touchdown points) in the
 // atmosphere (in still air, in a wind profile, and in a profile with turbulence) and of one in
 // orbit, the booster's whole automatic recovery, and the booster's own per-step callback over that
-// flight.
+// flight, with either landing law.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <filesystem>
 
+#include "app/landing_law.h"
+#include "scenario/document.h"
 #include "vessel/vessel.h"
 #include "world/world.h"
 
@@ -66,8 +68,7 @@ void runSteps(benchmark::State &state, sim::World &w, Vessel &v, long long reset
     w.step();
     if (++n % resetEvery == 0) {  // back to the start before the flight ends
       state.PauseTiming();
-      v.st = start;
-      v.stateChanged();
+      *v.edit() = start;
       state.ResumeTiming();
     }
   }
@@ -182,12 +183,14 @@ class PreStepTimer : public sim::PreStepObserver {
   std::chrono::steady_clock::time_point start_;
 };
 
-// The bundled recovery, loaded and flown to rest on the legs.
-void BM_BoosterRecovery(benchmark::State &state) {
+// The bundled recovery, loaded and flown to rest on the legs, by the descent autopilot's own
+// landing law (the default) or by the precision law.
+void boosterRecovery(benchmark::State &state, const char *law) {
   double preStep = 0, calls = 0, simulated = 0;
   for (auto _ : state) {
     auto w = makeWorld(0.02);
-    w->loadScenario(std::filesystem::path(ARVEX_BENCH_DATA_DIR) / "Scenarios" / "Booster recovery.scn");
+    w->loadScenario(std::filesystem::path(ARVEX_BENCH_DATA_DIR) / "Scenarios" / "Booster recovery.scn",
+                    [&](sim::ScenarioDocument &doc) { sim::applyLandingLaw(doc, "", law); });
     PreStepTimer timer;
     w->preStepObserver = &timer;
     Vessel &v = *w->focus();
@@ -199,7 +202,10 @@ void BM_BoosterRecovery(benchmark::State &state) {
   state.counters["prestep_us"] = preStep / calls * 1e6;
   state.counters["flight_s"] = simulated / static_cast<double>(state.iterations());
 }
+void BM_BoosterRecovery(benchmark::State &state) { boosterRecovery(state, ""); }
 BENCHMARK(BM_BoosterRecovery)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+void BM_BoosterRecoveryPrecisionLaw(benchmark::State &state) { boosterRecovery(state, "precision"); }
+BENCHMARK(BM_BoosterRecoveryPrecisionLaw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

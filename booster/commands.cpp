@@ -4,7 +4,8 @@
 // Codes are taken before any filtering; a key acts only on a key-down event with neither Shift
 // nor Control held. Every key the booster knows is consumed, also when it changes nothing.
 // Keys V, N and M switch the flyback, reentry-attitude and descent autopilots, each on from 0
-// (and the other two off) and off from any positive value; the descent's only from 1.
+// (and the other two off) and off from any positive value; the descent's only from 1. Key U
+// switches the descent autopilot between its own landing law and the precision law, at any time.
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,9 @@ int larkon::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) 
       return 1;
     case OAPI_KEY_M:
       toggleAutopilot(apDescent, 1);
+      return 1;
+    case OAPI_KEY_U:
+      landingLaw = landingLaw == kLawPrecision ? kLawSpecified : kLawPrecision;
       return 1;
     case OAPI_KEY_B:
       landingTarget = resolveTarget(GetSurfaceRef());

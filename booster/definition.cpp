@@ -133,6 +133,7 @@ void larkon::clbkSetClassCaps(FILEHANDLE) {
   for (MGROUP_ROTATE *&r : finDeflect) r = nullptr;
   guidanceVector = _V(0, 1, 0);
   reentryBurnOn = landingPlumeSet = reentryBurnShown = 0;
+  landingLaw = kLawSpecified;
   in_.bind(this);
 
   // 2. Animations, before the meshes they name.

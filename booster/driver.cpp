@@ -4,7 +4,9 @@
 //   3. simDt = the step length
 //   4. the attitude groups rebuilt when the selected main thruster starts or stops burning
 //   5. the automatic sequence: 1 settle 2 s, 2 flyback, 3 coast and reentry, 4 descent
-//   6. the autopilots: descent, flyback (both solutions, or the transfer alone), reentry hold
+//   6. the autopilots: descent (its own law or the precision law), flyback (both solutions, or the
+//      transfer alone), reentry hold (with the precision law, after the reentry burn in the
+//      sequence: the precision law's steering of the fall)
 //   7. the legs, 8. the grid-fin unfold, 9. the grid-fin steering (legs_fins.cpp)
 // Every flag test reads the flag as the earlier parts of this step left it.
 
@@ -17,8 +19,9 @@ constexpr double kLowPlumeHeight = 50.0;    // [m] the low plume replaces the ce
 const double kTailFirstAngle = 10.0 * RAD;  // the fins unfold once the motion is this close to -z
 }  // namespace
 
-void larkon::clbkPreStep(double, double simdt, double) {
+void larkon::clbkPreStep(double simt, double simdt, double) {
   in_.begin(this);
+  stepTime_ = simt;
   double alt = in_.altitude();
   swapPlumeNearGround(alt);
   simDt = simdt;
@@ -26,7 +29,10 @@ void larkon::clbkPreStep(double, double simdt, double) {
   advanceSequence(alt, simdt);
 
   if (apDescent == 1) {
-    descentStep();
+    if (landingLaw == kLawPrecision)
+      precisionDescentStep();
+    else
+      descentStep();
     if (finsState == kFinsStowed) finsState = kFinsUnfolding;  // the fins unfold while it runs
   }
   if (apFlyback == kFlybackBothSolutions) {
@@ -35,7 +41,13 @@ void larkon::clbkPreStep(double, double simdt, double) {
   }
   // also when the falling step has just handed over
   if (apFlyback == kFlybackTransferOnly) flybackTransferStep();
-  if (apReentryAttitude == 1) holdReentryAttitude();
+  if (apReentryAttitude == 1) {
+    // After the reentry burn the precision law steers the fall instead of holding tail first.
+    if (landingLaw == kLawPrecision && autoSequence == kSequenceReentry && below15km == 1)
+      precisionGlideStep();
+    else
+      holdReentryAttitude();
+  }
 
   moveLegs(simdt);
   moveFins(simdt);

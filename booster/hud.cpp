@@ -3,7 +3,7 @@
 //
 // Remaining velocity change (the rocket equation with the single-engine Isp, the RCS propellant
 // counted in the final mass): dV = Isp ln((m_empty + m_rcs + m_main) / (m_empty + m_rcs)).
-// Layout: common/hud_layout.h (rows 168 to 328 in steps of 16). A target name too long for its
+// Layout: common/hud_layout.h (rows 168 to 344 in steps of 16). A target name too long for its
 // line is cut to fit the 256-character line buffer, ending in "...".
 #include <cmath>
 #include <cstdio>
@@ -70,5 +70,9 @@ bool larkon::clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, oapi::Sketchpad *skp
     hud.line(skp, 296, kHudGreen, "J = Stow Grid Fins");
   if (legsState == kLegsStowed) hud.line(skp, 312, kHudGreen, "G = Deploy Landing Gear");
   hud.line(skp, 328, kHudGreen, "E = Set View +Z/-Z");
+  if (landingLaw == kLawPrecision)
+    hud.line(skp, 344, kHudYellow, "U = Precision Landing Law Active");
+  else
+    hud.line(skp, 344, kHudGreen, "U = Precision Landing Law");
   return true;
 }

@@ -1,6 +1,7 @@
 // The larkon booster: a reusable first stage with nine main engines (run as nine, three or one),
 // engine-steering and RCS attitude sets, grid fins and landing legs, and the recovery autopilots
-// (flyback to a named target, reentry attitude hold, automatic reentry burn, descent and landing).
+// (flyback to a named target, reentry attitude hold, automatic reentry burn, descent and landing,
+// the last by the descent autopilot's own law or by the precision landing law).
 //
 // Vessel frame: +z from the engines (engine plane z = -21 m) to the top (grid fins near
 // z = +19.6 m); x and y span the cross-section. SI units and radians throughout; angles quoted in
@@ -14,6 +15,8 @@
 
 namespace booster {
 struct DescentReading;
+struct BurnState;
+struct FallPrediction;
 }
 
 // Module-wide: the one target name of every booster, and the body its bases are looked up on.
@@ -52,6 +55,7 @@ class larkon final : public VESSEL3 {
     kEngineCentre = 2,
     kEngineModeCount = 3
   };
+  enum LandingLaw : int { kLawSpecified = 0, kLawPrecision = 1 };
   enum FlybackMode : int { kFlybackOff = 0, kFlybackBothSolutions = 1, kFlybackTransferOnly = 2 };
   enum SequenceStage : int {
     kSequenceOff = 0,
@@ -109,6 +113,7 @@ class larkon final : public VESSEL3 {
   int reentryBurnOn;         // latch: the reentry burn has fired; also its level (0 or 1)
   int landingPlumeSet;       // the low plume has been replaced
   int reentryBurnShown;      // "Auto Reentry Burn Active" latch for the head-up display
+  int landingLaw;            // LandingLaw the descent autopilot flies
 
   // --- operations -----------------------------------------------------------------------------
   // definition.cpp / animations.cpp
@@ -125,6 +130,16 @@ class larkon final : public VESSEL3 {
   void holdReentryAttitude();
   void holdVerticalAttitude();
   void pointAlongGuidance();
+  // pointAlongGuidance's law with the given rate limit [rad/s], the fins' angular acceleration
+  // [rad/s^2] counted beside the thrusters', and a factor on the commands (negative: fade them
+  // in dense air as pointAlongGuidance does)
+  void aimAlongGuidance(double rateLimit, double extraAccel = 0.0, double gain = -1.0);
+  // legs_fins.cpp: whether the precision law steers the unpowered fall (the fins then get the
+  // authority finSteeringScale gives them), and that scale at dynamic pressure q [Pa]
+  bool precisionSteersFall() const;
+  // attitude.cpp: +z along guidanceVector by a critically damped law of natural frequency [rad/s]
+  void holdGuidanceDirection(double naturalFrequency);
+  double finSteeringScale(double q) const;
   // guidance/
   void flybackTransferStep();
   void flybackFallStep();
@@ -132,6 +147,8 @@ class larkon final : public VESSEL3 {
   void descentStep();
   void descentCorrectionBurnStep();
   void landingAttitudeStep();
+  void precisionDescentStep();
+  void precisionGlideStep();  // the precision law's unpowered steering alone
 
  private:
   // commands.cpp: keys V, N, M (see there)
@@ -148,7 +165,7 @@ class larkon final : public VESSEL3 {
   void createRotationGroups(bool rcs);
   // attitude.cpp: the shared per-axis rule (angular acceleration a of the attitude set, error e,
   // rate w, band B [deg], fade factor)
-  double axisCommand(double a, double error, double rate, double bandDeg, double fade) const;
+  double axisCommand(double a, double error, double rate, double bandDeg, double fade, double rateLimit) const;
   double attitudeAcceleration();
   void setPitchYawCommands(double pitch, double yaw);
   // guidance/flyback.cpp: throttle law and end test of both solutions (dv in vessel axes,
@@ -158,8 +175,22 @@ class larkon final : public VESSEL3 {
   // correction burn (legs, attitude, braking) on the values read at the start of the step
   void chooseDescentEngines(double pm);
   void descentLandingPhase(const booster::DescentReading &r);
+  // guidance/precision_descent.cpp: the precision law's fall prediction (pad-relative position and
+  // ground velocity, mass, gravity, landing thrust, height above the ground), its landing burn,
+  // the height of the lowest foot above the ground, and the run-down on the legs
+  booster::FallPrediction predictPrecisionFall(const VECTOR3 &pos, const VECTOR3 &vel, double mass,
+                                               double gravity, double maxThrust, double hr);
+  void flyLandingBurn(const booster::BurnState &s);
+  void steerGlide(const booster::FallPrediction &fall, double mass);
+  double lowestFootHeight(double hr);
+  void settleOnLegs(double level);
   // guidance/target.cpp: the target by name (a vessel, else a base on `baseBody`)
   OBJHANDLE resolveTarget(OBJHANDLE baseBody) const;
 
   booster::StepInputs in_;  // host values read at most once per step
+  // guidance/precision_descent.cpp: the last fall prediction (not saved: made afresh after a load)
+  double stepTime_ = 0;                // [s] simulation time at the start of this step
+  double predictedAt_ = -1e300;        // [s] when the prediction was made
+  VECTOR3 predictedMiss_ = {{0, 0, 0}};  // [m] its miss, horizon frame about the pad
+  double predictedTimeLeft_ = 0;       // [s] its time to the burn then
 };

@@ -9,7 +9,10 @@
 //   k = min(1, 40 |(yaw, pitch)|) with the engine-steering set or 80 |...| with the RCS,
 //   phi = atan2(pitch, yaw) + 45 deg, targets A = 0.5 + 0.5 k sin(phi), B = 0.5 + 0.5 k cos(phi),
 //   approached at 0.5 per second. Control surfaces: the levels themselves while the main engine
-//   burns, 0.1 min(alt / 200 km + 0.5, 1) of them while it does not.
+//   burns, 0.1 min(alt / 200 km + 0.5, 1) of them while it does not; while the precision law
+//   steers the unpowered fall, as much as gives the fins twice the RCS's torque (36.92 m x 1 kN):
+//   a fin of 2 m^2 and lift slope 1.5 at 20 m gives 60 q Nm per unit level, so the scale is
+//   min(1, 73,840 / (60 q)).
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +26,8 @@ constexpr double kLegRate = 0.1;  // [1/s] a full swing in 10 s
 constexpr double kFinRate = 0.5;  // [1/s] a full unfold in 2 s; also the deflection slew rate
 constexpr double kStrutExtension = 5.08;  // [m] at telescoping state 1
 constexpr double kStrutAngleDeg = 139.5;
+constexpr double kRcsFinTorque = 2.0 * 36920.0;  // [N m] twice the RCS's pitch or yaw torque
+constexpr double kFinTorquePerLevel = 60.0;  // [N m / Pa] of one fin surface at level 1
 
 // Moves state towards target by at most r.
 void slew(double &state, double target, double r) {
@@ -72,6 +77,15 @@ void larkon::moveLegs(double simdt) {
   SetAnimation(animLegExtend, legsAnimState[2]);
 }
 
+bool larkon::precisionSteersFall() const {
+  return landingLaw == kLawPrecision &&
+         (apDescent == 1 || (autoSequence == kSequenceReentry && below15km == 1 && apReentryAttitude == 1));
+}
+
+double larkon::finSteeringScale(double q) const {
+  return q > kRcsFinTorque / kFinTorquePerLevel ? kRcsFinTorque / (kFinTorquePerLevel * q) : 1.0;
+}
+
 void larkon::createFinSurfaces() {
   csFinElevator = CreateControlSurface3(AIRCTRL_ELEVATOR, 2.0, 1.5, _V(0, 0, 20), AIRCTRL_AXIS_XPOS, 0.5, (UINT)-1);
   csFinRudder = CreateControlSurface3(AIRCTRL_RUDDER, 2.0, 1.5, _V(0, 0, 20), AIRCTRL_AXIS_YPOS, 0.5, (UINT)-1);
@@ -113,6 +127,7 @@ void larkon::steerFins(double alt, double simdt) {
   double pitch = up - down, yaw = right - left;
   if (finsState == kFinsDeployed) {
     double scale = attitudeSet == 1 ? 0.1 * std::min(alt / 200000.0 + 0.5, 1.0) : 1.0;
+    if (attitudeSet == 1 && precisionSteersFall()) scale = finSteeringScale(in_.dynPressure());
     SetControlSurfaceLevel(AIRCTRL_ELEVATOR, scale * pitch);
     SetControlSurfaceLevel(AIRCTRL_RUDDER, scale * yaw);
   }

@@ -4,11 +4,13 @@
 // "FINS ..." (finsState, finsAnimState), "APST %d %d %d %d %d" (engineMode, apDescent, apFlyback,
 // apReentryAttitude, autoSequence), "LPRM %s" (targetName, its first blank written as '+', and
 // cut at a line break, which a name sent by code 2300 may hold: the rest would be read back as
-// lines of their own).
+// lines of their own), and "LANDLAW %d" (landingLaw), written only for the precision law: a
+// scenario without it flies the descent autopilot's own law.
 // A value that cannot be read, or is not finite, leaves the member as it was; an animation state
 // is kept within [0, 1], the range the animations are defined over. An engine mode outside 0..2
 // (it indexes the main thrusters) is taken as 0, nine engines; an autopilot flag or a sequence
 // stage outside its range (0..1 descent and reentry hold, 0..2 flyback, 0..4 sequence) as 0, off,
+// and a landing law outside 0..1 as 0, the descent autopilot's own,
 // so that the modes the booster flies and saves are always ones it knows.
 #include <algorithm>
 #include <cmath>
@@ -50,6 +52,7 @@ void larkon::clbkSaveState(FILEHANDLE scn) {
   name[std::strcspn(name, "\r\n")] = '\0';
   if (char *blank = std::strchr(name, ' ')) *blank = '+';
   frame::writeLine(scn, "LPRM", "%s", name);
+  if (landingLaw == kLawPrecision) frame::writeLine(scn, "LANDLAW", "%d", landingLaw);
 }
 
 void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
@@ -65,6 +68,8 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
     } else if (frame::matchKeyword(line, "LPRM", rest)) {
       char name[256];
       if (std::sscanf(rest, "%255s", name) == 1) std::strcpy(targetName, name);
+    } else if (frame::matchKeyword(line, "LANDLAW", rest)) {
+      std::sscanf(rest, "%d", &landingLaw);
     } else {
       ParseScenarioLineEx(line, status);
     }
@@ -74,6 +79,7 @@ void larkon::clbkLoadStateEx(FILEHANDLE scn, void *status) {
   apFlyback = withinModes(apFlyback, kFlybackTransferOnly);
   apReentryAttitude = withinModes(apReentryAttitude, 1);
   autoSequence = withinModes(autoSequence, kSequenceDescent);
+  landingLaw = withinModes(landingLaw, kLawPrecision);
   SetAnimation(animLegs, legsAnimState[0]);
   SetAnimation(animLegStruts, legsAnimState[1]);
   SetAnimation(animLegExtend, legsAnimState[2]);

@@ -42,6 +42,7 @@ struct RunOptions {
   std::optional<WindSpec> wind;
   WindOptions windOptions;  // profile, turbulence, seed
   StagingOverrides staging;
+  std::string landingLaw;  // "specified", "precision", or empty: as the scenario says (app/landing_law.h)
   std::filesystem::path track, replayDir;  // app/replay_cli.h
   std::vector<ControlEvent> controls;      // --control, --navmode, --controls
   std::vector<std::filesystem::path> addons;  // --addon

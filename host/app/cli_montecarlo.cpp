@@ -60,6 +60,8 @@ void addMonteCarlo(CLI::App &mc, MonteCarloOptions &o, MonteCarloArgs &a) {
     a.intervalOption[i] = mc.add_option(kIntervals[i].name, a.interval[i], kIntervals[i].help);
   addSpreads(mc, o);
   addMonteCarloWindOptions(mc, a.wind, o);
+  mc.add_option("--landing-law", o.landingLaw, "specified|precision: the landing law of every run")
+      ->check(CLI::IsMember({"specified", "precision"}));
   a.outOption = mc.add_option("--out", a.out,
                               "the runs' records, one JSON line each (default montecarlo.jsonl)");
   mc.add_flag("--resume", o.resume,

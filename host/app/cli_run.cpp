@@ -124,6 +124,10 @@ void addRun(CLI::App &run, RunOptions &o, RunArgs &a) {
       "SPEED:DIR: a constant horizontal wind of SPEED m/s blowing from DIR degrees (clockwise "
       "from north), as a weather report gives it");
   addWindOptions(run, a.windOptions);
+  run.add_option("--landing-law", o.landingLaw,
+                 "specified|precision: the law the focus booster's descent autopilot lands by "
+                 "(default: as the scenario says, else specified)")
+      ->check(CLI::IsMember({"specified", "precision"}));
   addStagingOptions(run, a);
   run.footer(
       "Core controls: --control, --navmode and --controls set the focus vessel's thruster groups "

@@ -99,6 +99,12 @@ void LandingRecorder::readModes() {
       flyback_ = apst[2];
     }
   }
+  int law[1] = {0};
+  if (!lineValues(stateText_, "LANDLAW", law, 1)) law[0] = 0;
+  if (law[0] != landingLaw_) {
+    if (landingLaw_ >= 0 || law[0] != 0) event(law[0] == 1 ? "precision landing law" : "specified landing law");
+    landingLaw_ = law[0];
+  }
   if (lineValues(stateText_, "LEGS", legs, 1) && legs[0] != legs_) {
     if (legs[0] == 1) event("legs deploying");
     if (legs[0] == 2) event("legs down");
@@ -227,6 +233,7 @@ nlohmann::json LandingRecorder::report() const {
   else
     verdict = "timed out";
   r["verdict"] = verdict;
+  r["landing_law"] = landingLaw_ == 1 ? "precision" : "specified";
   r["target"] = targetName_;
   r["target_found"] = target_ != nullptr;
   if (contact_) {

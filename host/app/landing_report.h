@@ -6,7 +6,8 @@
 // timeline. The booster's own modes (sequence stage, flyback, legs) are read from its scenario
 // lines (APST, LEGS, LPRM), read whenever something the host sees changes with them (navigation
 // modes, the main thruster and its firing, the attitude set, the touchdown points, animations
-// reaching their end) and at least every second of simulated time; the engine's firing from the THGROUP_MAIN level. Distances are great-circle distances on the mean surface [m].
+// reaching their end) and at least every second of simulated time; the landing law the booster
+// flies (its LANDLAW line: "precision", else "specified") is reported as it was at the end; the engine's firing from the THGROUP_MAIN level. Distances are great-circle distances on the mean surface [m].
 // Verdicts, in order: crashed (a point driven a metre into the ground, or down at more than
 // 5 m/s at first contact), tipped over (at rest with more than 5 deg of tilt), missed (upright
 // but more than 100 m from the target), landed upright; out of propellant or timed out when the
@@ -63,6 +64,7 @@ class LandingRecorder : public ClassReport {
   unsigned long long signature_ = 0;
 
   int sequence_ = -1, flyback_ = -1, legs_ = -1;
+  int landingLaw_ = -1;  // the booster's LANDLAW value (0 when the line is absent)
   enum class Burn { None, Reentry, Correction } burn_ = Burn::None;
   bool firing_ = false, landingBurn_ = false;
   bool airborne_ = false;  // has been clear of the ground: contact and rest count from then on

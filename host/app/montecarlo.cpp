@@ -77,6 +77,7 @@ RunDraw drawRun(const MonteCarloOptions &o, const StagingBase &base, const std::
   if (!o.root.empty()) d.args.insert(d.args.end(), {"--root", o.root.string()});
   if (!o.modules.empty()) d.args.insert(d.args.end(), {"--modules", o.modules.string()});
   d.args.insert(d.args.end(), {"--dt", fixed(dt, 4, d.dt)});
+  if (!o.landingLaw.empty()) d.args.insert(d.args.end(), {"--landing-law", o.landingLaw});
   d.args.insert(d.args.end(), windArgs.begin(), windArgs.end());
   d.args.insert(d.args.end(), {"--staging-alt", fixed(alt, 1, d.altitude),
                                "--staging-speed", fixed(speed, 2, d.speed),
@@ -111,12 +112,14 @@ nlohmann::json runRecord(const MonteCarloOptions &o, const RunDraw &d, int statu
   nlohmann::json r;
   r["run"] = d.index;
   r["set"] = {{"seed", o.seed}, {"runs", o.runs}, {"scenario", o.scenario}};
+  if (!o.landingLaw.empty()) r["set"]["landing_law"] = o.landingLaw;  // sets of two laws do not merge
   r["inputs"] = {{"staging_altitude_m", d.altitude}, {"ground_speed_mps", d.speed},
                  {"path_angle_deg", d.pathAngle},    {"heading_deg", d.heading},
                  {"downrange_m", d.downrange},       {"main_propellant_kg", d.propellant},
                  {"wind_speed_mps", d.windSpeed},    {"wind_from_deg", d.windFrom},
                  {"dt_s", d.dt}};
   recordWind(d, r["inputs"]);
+  if (!o.landingLaw.empty()) r["inputs"]["landing_law"] = o.landingLaw;
   r["exit_status"] = status;
   if (!error.empty()) r["error"] = error;
   if (report.contains("end_reason")) r["end_reason"] = report["end_reason"];

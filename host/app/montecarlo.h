@@ -97,6 +97,7 @@ struct MonteCarloOptions {
   bool resume = false;              // keep the records of this set already in `out`
   int worst = 10;                   // worst runs listed
   std::string program = "simhost";  // the program as invoked, for the replay commands printed
+  std::string landingLaw;           // --landing-law of every run; empty: as the scenario says
 };
 
 struct MergeOptions {
@@ -152,6 +153,9 @@ std::string readRecordFile(const std::filesystem::path &file, std::vector<Record
 std::string shellQuote(const std::string &word);
 // The share of runs that landed upright (within 100 m of the target).
 double uprightShare(const std::vector<nlohmann::json> &records);
+// The share of runs that landed upright on the pad: at rest within 10 m of the target and at most
+// 1 deg of tilt, touching down at no more than 1 m/s down and 0.3 m/s across.
+double onPadShare(const std::vector<nlohmann::json> &records);
 
 int runMonteCarlo(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
                   const std::filesystem::path &modulesDir, std::ostream &out, std::ostream &err);

@@ -121,8 +121,11 @@ struct SetRun {
   }
 };
 
+// The set as its records name it (runRecord).
 json setOf(const MonteCarloOptions &o) {
-  return {{"seed", o.seed}, {"runs", o.runs}, {"scenario", o.scenario}};
+  json set = {{"seed", o.seed}, {"runs", o.runs}, {"scenario", o.scenario}};
+  if (!o.landingLaw.empty()) set["landing_law"] = o.landingLaw;
+  return set;
 }
 
 std::string recordLine(const json &r) {

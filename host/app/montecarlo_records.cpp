@@ -1,7 +1,7 @@
 // Monte-Carlo record files (see montecarlo.h): what a record must hold to be summarised, merged
 // or resumed, and reading a file of them. A record is one JSON object per line:
 //   run (1..set.runs), set {seed, runs, scenario}, inputs {name: number, or text for the wind
-//   model and turbulence}, exit_status, optional
+//   model, turbulence and landing law}, exit_status, optional
 //   error and end_reason (text), landing {verdict, target, target_found, numbers; distances may
 //   be null}, command (text).
 #include <fstream>
@@ -28,7 +28,7 @@ constexpr const char *kLandingNumbers[] = {"touchdown_time_s",
                                            "peak_acceleration_time_s"};
 constexpr const char *kLandingDistances[] = {"distance_at_touchdown_m", "distance_at_rest_m"};
 // The drawn inputs that are names rather than numbers (app/montecarlo_wind.cpp).
-constexpr const char *kTextInputs[] = {"wind_model", "turbulence"};
+constexpr const char *kTextInputs[] = {"wind_model", "turbulence", "landing_law"};
 
 bool textInput(const std::string &key) {
   for (const char *k : kTextInputs)

@@ -69,6 +69,28 @@ double missDistance(const nlohmann::json &r) {
   return numberOr(l, "distance_at_rest_m", numberOr(l, "distance_at_touchdown_m", INFINITY));
 }
 
+// Landed upright on the pad: at rest within 10 m and 1 deg, down at most 1 m/s and 0.3 m/s across.
+bool onPad(const nlohmann::json &r) {
+  if (outcomeOf(r) != "landed upright") return false;
+  const nlohmann::json &l = r["landing"];
+  return numberOr(l, "distance_at_rest_m", INFINITY) <= 10.0 &&
+         numberOr(l, "tilt_at_rest_deg", INFINITY) <= 1.0 &&
+         -numberOr(l, "touchdown_vertical_speed_mps", -INFINITY) <= 1.0 &&
+         numberOr(l, "touchdown_horizontal_speed_mps", INFINITY) <= 0.3;
+}
+
+// The landing laws the runs flew by, when their reports name them.
+std::string lawLine(const std::vector<nlohmann::json> &records) {
+  std::map<std::string, size_t> laws;
+  for (const nlohmann::json &r : records)
+    if (r.contains("landing") && r["landing"].contains("landing_law"))
+      laws[r["landing"].value("landing_law", std::string("?"))]++;
+  if (laws.empty()) return "";
+  std::string s = "  landing law:";
+  for (const auto &[law, k] : laws) s += " " + law + " (" + std::to_string(k) + " runs)";
+  return s + "\n";
+}
+
 std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
                          double seconds, int jobs) {
   std::string s;
@@ -81,7 +103,7 @@ std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohm
     std::snprintf(buf, sizeof buf, ", %.1f s on %d jobs", seconds, jobs);
     s += buf;
   }
-  s += "\n";
+  s += "\n" + lawLine(records);
   std::map<std::string, size_t> counts;
   for (const nlohmann::json &r : records) counts[outcomeOf(r)]++;
   double n = std::max<double>(1.0, static_cast<double>(records.size()));
@@ -91,7 +113,12 @@ std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohm
                   100.0 * static_cast<double>(counts[o.verdict]) / n);
     s += buf;
   }
-  return s;
+  size_t pad = 0;
+  for (const nlohmann::json &r : records) pad += onPad(r);
+  std::snprintf(buf, sizeof buf,
+                "  %-20s %6zu  %5.1f %%   (within 10 m and 1 deg, down <= 1 m/s, across <= 0.3 m/s)\n",
+                "  of them on the pad", pad, 100.0 * static_cast<double>(pad) / n);
+  return s + buf;
 }
 
 double worstOf(const std::vector<double> &v, bool high) {
@@ -167,6 +194,13 @@ std::string worstLines(const std::vector<nlohmann::json> &records, int worst,
 }
 
 }  // namespace
+
+double onPadShare(const std::vector<nlohmann::json> &records) {
+  if (records.empty()) return 0;
+  size_t n = 0;
+  for (const nlohmann::json &r : records) n += onPad(r);
+  return static_cast<double>(n) / static_cast<double>(records.size());
+}
 
 double uprightShare(const std::vector<nlohmann::json> &records) {
   if (records.empty()) return 0;

@@ -10,6 +10,7 @@
 
 #include "app/class_report.h"
 #include "app/interrupt.h"
+#include "app/landing_law.h"
 #include "app/landing_report.h"
 #include "app/load_warnings.h"
 #include "app/progress.h"
@@ -153,7 +154,10 @@ void prepare(const RunOptions &o, const RunDefaults &d, Flight &f, std::ostream 
   openOutputs(o, f);
   f.world = std::make_unique<World>(s);
   World &w = *f.world;
-  w.loadScenario(f.file, [&](ScenarioDocument &doc) { applyStaging(doc, w, o.focus, o.staging); });
+  w.loadScenario(f.file, [&](ScenarioDocument &doc) {
+    applyStaging(doc, w, o.focus, o.staging);
+    applyLandingLaw(doc, o.focus, o.landingLaw);
+  });
   setUpWorld(o, w);
   if (f.logFile) f.log = std::make_unique<FlightLog>(*f.logFile, o.logEvery);
   if (Vessel *focus = w.focus())

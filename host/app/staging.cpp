@@ -137,7 +137,7 @@ void applyStagingPropellant(Vessel &v, const StagingOverrides &o) {
   if (!o.propellant) return;
   if (v.def.tanks.empty() || v.st.tankMass.empty())
     throw InputError("--staging-propellant: vessel \"" + v.name() + "\" has no propellant tank");
-  v.st.tankMass[0] = std::clamp(*o.propellant, 0.0, v.def.tanks[0].maxMass);
+  v.systems().tankMass[0] = std::clamp(*o.propellant, 0.0, v.def.tanks[0].maxMass);
 }
 
 }  // namespace sim

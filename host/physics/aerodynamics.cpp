@@ -142,7 +142,7 @@ void legacyModel(Vessel &v, double dt, ForceBuild &fb) {
 }  // namespace
 
 void moveControlSurfaces(Vessel &v, double dt) {
-  for (ControlSurfaceState &c : v.st.controls) {
+  for (ControlSurfaceState &c : v.systems().controls) {
     double target = std::clamp(c.permanent + c.transient, -1.0, 1.0);
     if (c.delay <= 0) {
       c.current = target;

@@ -27,13 +27,14 @@ bool isAncestor(const Vessel &candidate, const Vessel &v) {
 void follow(Vessel &child) {
   const ParentLink &l = child.st.parentLink;
   const Vessel &p = *l.parent;
-  child.st.status = FlightStatus::Flying;
-  child.setAttitude(mul(p.st.R, l.R_PC));
+  Vessel::StateWriter w = child.writer();  // the callers recompute the child
+  w->status = FlightStatus::Flying;
+  w.setAttitude(mul(p.st.R, l.R_PC));
   VECTOR3 w_p = p.st.omega;  // a landed parent turns with its planet
-  child.st.frame = p.st.frame;
-  child.st.rpos = p.st.rpos + mul(p.st.R, l.pos_P);
-  child.st.rvel = p.st.rvel + mul(p.st.R, crossp(l.pos_P, w_p));
-  child.st.omega = tmul(l.R_PC, w_p);
+  w->frame = p.st.frame;
+  w->rpos = p.st.rpos + mul(p.st.R, l.pos_P);
+  w->rvel = p.st.rvel + mul(p.st.R, crossp(l.pos_P, w_p));
+  w->omega = tmul(l.R_PC, w_p);
 }
 
 }  // namespace
@@ -66,8 +67,8 @@ bool attach(Vessel &parent, int pr, Vessel &child, int cr) {
   else
     l.R_PC = mul(frameOf(pa.dir, pa.rot), transp(frameOf(-ca.dir, ca.rot)));
   l.pos_P = pa.pos - mul(l.R_PC, ca.pos);
-  child.st.parentLink = l;
-  parent.st.attachedChildren[pr] = &child;
+  child.systems().parentLink = l;
+  parent.systems().attachedChildren[pr] = &child;
   child.stateChanged();
   moveAttachedChildren(parent);
   return true;
@@ -77,9 +78,9 @@ bool detach(Vessel &parent, int pr, double vel) {
   Vessel *child = parent.st.attachedChildren[pr];
   if (!child) return false;
   follow(*child);  // the parent's velocity at the child's point, now
-  child->st.rvel += mul(parent.st.R, parent.def.attachments[pr].dir) * vel;
-  parent.st.attachedChildren[pr] = nullptr;
-  child->st.parentLink = {};
+  child->writer()->rvel += mul(parent.st.R, parent.def.attachments[pr].dir) * vel;
+  parent.systems().attachedChildren[pr] = nullptr;
+  child->systems().parentLink = {};
   child->stateChanged();
   return true;
 }

@@ -164,7 +164,7 @@ double turnBetween(const MATRIX3 &A, const MATRIX3 &B) {
 
 void updateLandedState(Vessel &v, double t) {
   if (v.landed() || v.st.parentLink.parent) return;
-  RestWatch &w = v.st.rest;
+  RestWatch &w = v.writer()->rest;
   const CelestialBody *b = v.sp.ref;
   if (!b || v.fb.thrusting || lowestTouchdownHeight(v) > 1e-3) {
     w.sampling = false;
@@ -185,7 +185,7 @@ void updateLandedState(Vessel &v, double t) {
   w.sampleTime = t, w.pos_P = pos_P, w.R_PV = R_PV;
   if (t - w.quietSince < kLandedRestTime - 1e-9) return;
   restOnTouchdownPoints(v, *b);
-  v.st.anchors.clear();
+  v.writer()->anchors.clear();
   v.stateChanged();
 }
 

@@ -90,14 +90,14 @@ void setLevel(Vessel &v, THGROUP_TYPE type, double level) {
 void addOverride(Vessel &v, THGROUP_TYPE type, double level) {
   int g = v.groupOfType(type);
   if (g < 0) return;
-  for (int th : v.def.groups[g].members) v.st.thrusters[th].override_ += level;
+  for (int th : v.def.groups[g].members) v.systems().thrusters[th].override_ += level;
 }
 
 void fullOverride(Vessel &v, THGROUP_TYPE type) {  // the group at full level for this step
   int g = v.groupOfType(type);
   if (g < 0) return;
   for (int th : v.def.groups[g].members) {
-    ThrusterState &s = v.st.thrusters[th];
+    ThrusterState &s = v.systems().thrusters[th];
     s.override_ = std::max(s.override_, 1.0 - s.permanent);
   }
 }
@@ -253,8 +253,8 @@ void CoreControls::applyHeld(Vessel &v, double dt) {
 void CoreControls::setInputs(Vessel &v, const double rotation[3], const double brakes[2]) {
   const AIRCTRL_TYPE surfaces[3] = {AIRCTRL_ELEVATOR, AIRCTRL_RUDDER, AIRCTRL_AILERON};
   for (int i = 0; i < 3; i++)
-    v.st.controls[surfaces[i]].transient = (v.st.afcMode & (1 << i)) ? rotation[i] : 0.0;
-  v.st.wheelbrakeTransient = {brakes[0], brakes[1]};
+    v.systems().controls[surfaces[i]].transient = (v.systems().afcMode & (1 << i)) ? rotation[i] : 0.0;
+  v.systems().wheelbrakeTransient = {brakes[0], brakes[1]};
 }
 
 }  // namespace sim

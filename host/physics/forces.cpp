@@ -17,8 +17,8 @@ void buildForces(Vessel &v, double dt) {
   ForceBuild &fb = v.fb;
   fb = ForceBuild{};
   if (v.st.parentLink.parent) {
-    for (ThrusterState &t : v.st.thrusters) t.override_ = 0;
-    v.st.addedForce_V = v.st.addedTorque_V = _V(0, 0, 0);
+    for (ThrusterState &t : v.systems().thrusters) t.override_ = 0;
+    v.systems().addedForce_V = v.systems().addedTorque_V = _V(0, 0, 0);
     fb.mass = v.mass();
     return;
   }
@@ -31,7 +31,7 @@ void buildForces(Vessel &v, double dt) {
   if (added) {
     fb.force_V += v.st.addedForce_V;
     fb.torque_V += v.st.addedTorque_V;
-    v.st.addedForce_V = v.st.addedTorque_V = _V(0, 0, 0);
+    v.systems().addedForce_V = v.systems().addedTorque_V = _V(0, 0, 0);
   }
   if ((fb.thrusting || added) && v.landed()) v.releaseFromGround();
 }

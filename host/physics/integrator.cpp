@@ -83,10 +83,11 @@ void rungeKutta(World &world, Vessel &v, double dt, const StepBodies &b) {
   for (int i = 0; i < n; i++)
     rungeKuttaStep(world, v, v.st.frame, v.fb.mass, static_cast<double>(i) / n, static_cast<double>(i + 1) / n, dt / n, b,
                    r, u, q, w);
-  v.st.rpos = r;
-  v.st.rvel = u;
-  v.setAttitude(q);
-  v.st.omega = w;
+  Vessel::StateWriter sw = v.writer();
+  sw->rpos = r;
+  sw->rvel = u;
+  sw.setAttitude(q);
+  sw->omega = w;
 }
 
 // Would a touchdown point reach the ground during this step?
@@ -108,7 +109,8 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b, doubl
   double count = std::ceil(dt / h - 1e-9);  // bounded before the cast: h may be 1e-150 s
   int n = !(count > 1) ? 1 : count < 4000 ? static_cast<int>(count) : 4000;
   h = dt / n;
-  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega, body.rotationAt(t0), &v.st.anchors};
+  Vessel::StateWriter sw = v.writer();
+  ContactState s{v.st.rpos, v.st.rvel, v.st.R, v.st.omega, body.rotationAt(t0), &sw->anchors};
   Quat q = v.st.q;
   ContactForces c;
   // Kick-drift-kick: half a velocity update, a position update, half a velocity update; the
@@ -116,7 +118,7 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b, doubl
   // leave a resting vessel with a spurious velocity of half a step's centripetal change).
   auto kick = [&](double dh) {
     contactForces(v, s, body, m, dh, c);
-    if (c.deepest >= 1.0) v.st.crashed = true;
+    if (c.deepest >= 1.0) sw->crashed = true;
     VECTOR3 a = world.gravityRel(&body, s.r, *b.k0) + (mul(s.R, fb.force_V) + c.force_G) / m;
     VECTOR3 alpha = angularAcceleration(v, fb.torque_V + c.torque_V, m, s.w);
     s.u += a * dh;
@@ -131,10 +133,10 @@ void contactSteps(World &world, Vessel &v, double dt, const StepBodies &b, doubl
     s.R_GP = body.rotationAt(t0 + (i + 1) * h);
     kick(0.5 * h);
   }
-  v.st.rpos = s.r;
-  v.st.rvel = s.u;
-  v.setAttitude(q);
-  v.st.omega = s.w;
+  sw->rpos = s.r;
+  sw->rvel = s.u;
+  sw.setAttitude(q);
+  sw->omega = s.w;
 }
 
 }  // namespace
@@ -143,11 +145,11 @@ void capAngularRate(VECTOR3 &w) { capRate(w); }
 
 void integrateVessel(World &world, Vessel &v, double dt, const StepBodies &bodies) {
   const CelestialBody *surface = v.sp.ref;
-  if (surface && v.st.frame != surface && v.sp.alt < 10.0 * v.def.size + 1000.0) v.rebase(surface);
+  if (surface && v.st.frame != surface && v.sp.alt < 10.0 * v.def.size + 1000.0) v.writer().rebase(surface);
   if (surface && v.st.frame == surface && nearGround(v, *surface, dt)) {
     contactSteps(world, v, dt, bodies, world.simTime());
   } else {
-    v.st.anchors.clear();
+    v.writer()->anchors.clear();
     rungeKutta(world, v, dt, bodies);
   }
 }

@@ -54,7 +54,7 @@ double groupMoment(const Vessel &v, THGROUP_TYPE type) {
 void addOverride(Vessel &v, THGROUP_TYPE type, double level) {
   int g = v.groupOfType(type);
   if (g < 0) return;
-  for (int th : v.def.groups[g].members) v.st.thrusters[th].override_ += level;
+  for (int th : v.def.groups[g].members) v.systems().thrusters[th].override_ += level;
 }
 
 // The rotation [rad] that turns direction d (vessel axes) onto axis a; false if d is zero.
@@ -136,7 +136,7 @@ void holdAltitude(Vessel &v) {
   double level = std::clamp(v.mass() * (gUp - horizontal2 / r + command) / upThrust, 0.0, 1.0);
   if (!std::isfinite(level)) return;
   for (int th : v.def.groups[g].members) {
-    ThrusterState &s = v.st.thrusters[th];
+    ThrusterState &s = v.systems().thrusters[th];
     s.override_ += level - s.permanent;
   }
 }

@@ -22,7 +22,7 @@ void notify(Vessel &v, int mode, bool active) {
 void clearModes(Vessel &v, unsigned bits) {
   for (int m = NAVMODE_KILLROT; m <= NAVMODE_HOLDALT; m++)
     if ((bits & bit(m)) && (v.st.navBits & bit(m))) {
-      v.st.navBits &= ~bit(m);
+      v.systems().navBits &= ~bit(m);
       notify(v, m, false);
     }
 }
@@ -30,7 +30,7 @@ void clearModes(Vessel &v, unsigned bits) {
 void addOverride(Vessel &v, THGROUP_TYPE type, double level) {
   int g = v.groupOfType(type);
   if (g < 0) return;
-  for (int th : v.def.groups[g].members) v.st.thrusters[th].override_ += level;
+  for (int th : v.def.groups[g].members) v.systems().thrusters[th].override_ += level;
 }
 
 void killAxis(Vessel &v, double torque, THGROUP_TYPE positive, THGROUP_TYPE negative) {
@@ -51,15 +51,15 @@ bool activateNavmode(Vessel &v, int mode) {
   if (!validMode(mode) || (v.st.navBits & bit(mode))) return false;
   if (kAttitudeModes & bit(mode)) clearModes(v, kAttitudeModes & ~bit(mode));
   if (mode == NAVMODE_HLEVEL) clearModes(v, kOrbitModes);
-  v.st.navBits |= bit(mode);
-  if (mode == NAVMODE_HOLDALT) v.st.holdAltitude = v.sp.alt;  // the altitude to hold
+  v.systems().navBits |= bit(mode);
+  if (mode == NAVMODE_HOLDALT) v.systems().holdAltitude = v.sp.alt;  // the altitude to hold
   notify(v, mode, true);
   return true;
 }
 
 bool deactivateNavmode(Vessel &v, int mode) {
   if (!validMode(mode) || !(v.st.navBits & bit(mode))) return false;
-  v.st.navBits &= ~bit(mode);
+  v.systems().navBits &= ~bit(mode);
   notify(v, mode, false);
   return true;
 }

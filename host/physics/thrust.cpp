@@ -17,7 +17,7 @@ void buildThrust(Vessel &v, double dt, ForceBuild &fb) {
   double p = v.sp.inAtmosphere ? v.sp.atm.pressure : 0.0;
   for (size_t i = 0; i < v.def.thrusters.size(); i++) {
     const ThrusterDef &t = v.def.thrusters[i];
-    ThrusterState &s = v.st.thrusters[i];
+    ThrusterState &s = v.systems().thrusters[i];
     if (t.deleted) continue;
     double level = std::clamp(s.permanent + s.override_, 0.0, 1.0);
     s.override_ = 0;
@@ -27,7 +27,7 @@ void buildThrust(Vessel &v, double dt, ForceBuild &fb) {
     }
     s.effective = level;
     if (level == 0) continue;
-    double &tank = v.st.tankMass[t.tank];
+    double &tank = v.systems().tankMass[t.tank];
     tank = std::max(0.0, tank - t.maxth0 * level / (v.def.tanks[t.tank].efficiency * t.isp0) * dt);
     VECTOR3 F = t.dir * (t.maxth0 * level * std::max(0.0, 1.0 - p * t.eta));
     fb.thrust_V += F;

@@ -109,7 +109,7 @@ void VESSEL::SetADCtrlMode(DWORD mode) const {
   VESSEL_ENTRY("SetADCtrlMode");
   mode &= 0x07;  // elevator, rudder, ailerons
   if (static_cast<DWORD>(v->st.afcMode) == mode) return;
-  v->st.afcMode = static_cast<int>(mode);
+  v->systems().afcMode = static_cast<int>(mode);
   if (VESSEL2 *cb = v->callbacks()) cb->clbkADCtrlMode(mode);
 }
 
@@ -254,7 +254,7 @@ double VESSEL::GetFuelMass() const {
 void VESSEL::SetFuelMass(double m) const {
   VESSEL_ENTRY("SetFuelMass");
   int i = defaultTank(*v);
-  if (i >= 0 && v->finite("SetFuelMass", m)) v->st.tankMass[i] = m;
+  if (i >= 0 && v->finite("SetFuelMass", m)) v->systems().tankMass[i] = m;
 }
 double VESSEL::GetMaxFuelMass() const {
   VESSEL_ENTRY("GetMaxFuelMass", 0.0);
@@ -335,12 +335,12 @@ void VESSEL::SetThrusterLevel_SingleStep(THRUSTER_HANDLE th, double level) const
   VESSEL_ENTRY("SetThrusterLevel_SingleStep");
   int i = v->thrusterIndex(th, "SetThrusterLevel_SingleStep");
   if (i >= 0 && v->finite("SetThrusterLevel_SingleStep", level))
-    v->st.thrusters[i].override_ = level - v->st.thrusters[i].permanent;
+    v->systems().thrusters[i].override_ = level - v->st.thrusters[i].permanent;
 }
 void VESSEL::IncThrusterLevel_SingleStep(THRUSTER_HANDLE th, double dlevel) const {
   VESSEL_ENTRY("IncThrusterLevel_SingleStep");
   int i = v->thrusterIndex(th, "IncThrusterLevel_SingleStep");
-  if (i >= 0 && v->finite("IncThrusterLevel_SingleStep", dlevel)) v->st.thrusters[i].override_ += dlevel;
+  if (i >= 0 && v->finite("IncThrusterLevel_SingleStep", dlevel)) v->systems().thrusters[i].override_ += dlevel;
 }
 void VESSEL::GetThrusterMoment(THRUSTER_HANDLE th, VECTOR3 &F, VECTOR3 &T) const {
   VESSEL_ENTRY("GetThrusterMoment");
@@ -355,7 +355,7 @@ bool VESSEL::DelThruster(THRUSTER_HANDLE &th) const {
   int i = v->thrusterIndex(th, "DelThruster");
   if (i < 0) return false;
   v->def.thrusters[i].deleted = true;
-  v->st.thrusters[i] = {};
+  v->systems().thrusters[i] = {};
   for (sim::GroupDef &g : v->def.groups) std::erase(g.members, i);
   th = nullptr;
   return true;
@@ -380,7 +380,7 @@ void VESSEL::SetWheelbrakeLevel(double level, int which, bool permanent) const {
   if (!v->finite("SetWheelbrakeLevel", level)) return;
   if (which < 0 || which > 2) return v->refuse("SetWheelbrakeLevel", "which must be 0, 1 or 2");
   level = std::clamp(level, 0.0, 1.0);
-  std::array<double, 2> &target = permanent ? v->st.wheelbrake : v->st.wheelbrakeTransient;
+  std::array<double, 2> &target = permanent ? v->systems().wheelbrake : v->systems().wheelbrakeTransient;
   if (which != 2) target[0] = level;
   if (which != 1) target[1] = level;
 }
@@ -432,16 +432,16 @@ void VESSEL::ShiftCentreOfMass(const VECTOR3 &shift) {
   VESSEL_ENTRY("ShiftCentreOfMass");
   if (!v->finite("ShiftCentreOfMass", shift)) return;
   VECTOR3 shift_G = mul(v->st.R, shift);
-  if (sim::ParentLink &l = v->st.parentLink; l.parent) {
+  Vessel::StateEdit e = v->edit();
+  if (sim::ParentLink &l = e->parentLink; l.parent) {
     l.pos_P += mul(l.R_PC, shift);  // the child's origin, in its parent's frame
     sim::moveAttachedChildren(*l.parent);
   } else if (v->landed()) {
-    v->st.landed.pos_P += tmul(v->st.landed.body->now().R_GP, shift_G);
+    e->landed.pos_P += tmul(v->st.landed.body->now().R_GP, shift_G);
     sim::updateLandedKinematics(*v);
   } else {
-    v->st.rpos += shift_G;
+    e->rpos += shift_G;
   }
-  v->stateChanged();
 }
 
 void VESSEL::ShiftCG(const VECTOR3 &shift) {
@@ -460,7 +460,7 @@ void VESSEL::ShiftCG(const VECTOR3 &shift) {
   for (sim::StreamDef &s : d.streams) s.pos -= shift;
   d.camera.offset -= shift;
   for (Vessel *child : v->st.attachedChildren)  // children keep their place in space
-    if (child) child->st.parentLink.pos_P -= shift;
+    if (child) child->systems().parentLink.pos_P -= shift;
   for (sim::GroupDef &g : d.groups) {  // the recorded moments follow the thrusters' new levers
     if (g.maxMoment == 0) continue;
     VECTOR3 moment = _V(0, 0, 0);

@@ -38,7 +38,7 @@ void setTypeLevel(Vessel &v, THGROUP_TYPE type, double level) {
 // Every member's permanent level moved by dlevel (clamped to [0, 1]), as a group level moves.
 void incGroup(Vessel &v, int g, double dlevel) {
   for (int th : v.def.groups[g].members) {
-    sim::ThrusterState &s = v.st.thrusters[th];
+    sim::ThrusterState &s = v.systems().thrusters[th];
     double level = std::clamp(s.permanent + dlevel, 0.0, 1.0);
     s.effective = std::clamp(s.effective + (level - s.permanent), 0.0, 1.0);
     s.permanent = level;
@@ -102,8 +102,8 @@ bool VESSEL::GetTorqueVector(VECTOR3 &M) const {
 void VESSEL::AddForce(const VECTOR3 &F, const VECTOR3 &r) const {
   VESSEL_ENTRY("AddForce");
   if (!v->finite("AddForce", F) || !v->finite("AddForce", r)) return;
-  v->st.addedForce_V += F;
-  v->st.addedTorque_V += crossp(F, r);
+  v->systems().addedForce_V += F;
+  v->systems().addedTorque_V += crossp(F, r);
 }
 bool VESSEL::GetGroundContact() const { return GroundContact(); }
 
@@ -210,13 +210,13 @@ void VESSEL::IncThrusterGroupLevel_SingleStep(THGROUP_HANDLE thg, double dlevel)
   VESSEL_ENTRY("IncThrusterGroupLevel_SingleStep");
   int g = v->groupIndex(thg, "IncThrusterGroupLevel_SingleStep");
   if (g < 0 || !v->finite("IncThrusterGroupLevel_SingleStep", dlevel)) return;
-  for (int th : v->def.groups[g].members) v->st.thrusters[th].override_ += dlevel;
+  for (int th : v->def.groups[g].members) v->systems().thrusters[th].override_ += dlevel;
 }
 void VESSEL::IncThrusterGroupLevel_SingleStep(THGROUP_TYPE thgt, double dlevel) const {
   VESSEL_ENTRY("IncThrusterGroupLevel_SingleStep");
   int g = v->groupOfType(thgt);
   if (g < 0 || !v->finite("IncThrusterGroupLevel_SingleStep", dlevel)) return;
-  for (int th : v->def.groups[g].members) v->st.thrusters[th].override_ += dlevel;
+  for (int th : v->def.groups[g].members) v->systems().thrusters[th].override_ += dlevel;
 }
 DWORD VESSEL::GetGroupThrusterCount(THGROUP_HANDLE thg) const {
   VESSEL_ENTRY("GetGroupThrusterCount", 0);
@@ -280,7 +280,7 @@ bool VESSEL::SetAttitudeMode(int mode) const {
     return false;
   }
   if (v->st.rcsMode != mode) {
-    v->st.rcsMode = mode;
+    v->systems().rcsMode = mode;
     if (VESSEL2 *cb = v->callbacks()) cb->clbkRCSMode(mode);
   }
   return true;

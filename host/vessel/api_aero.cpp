@@ -62,7 +62,7 @@ CTRLSURFHANDLE addControlSurface(Vessel &v, const char *call, AIRCTRL_TYPE type,
   sim::ControlSurfaceDef s;
   s.type = type, s.area = area, s.dCl = dCl, s.ref = ref, s.axis = resolveAxis(type, axis, ref), s.anim = anim;
   v.def.controlSurfaces.push_back(s);
-  v.st.controls[type].delay = std::max(0.0, delay);
+  v.systems().controls[type].delay = std::max(0.0, delay);
   return v.controlSurfaceHandle(static_cast<int>(v.def.controlSurfaces.size() - 1));
 }
 
@@ -107,7 +107,7 @@ void VESSEL::SetControlSurfaceLevel(AIRCTRL_TYPE type, double level, bool direct
   VESSEL_ENTRY("SetControlSurfaceLevel");
   if (!validType(type)) return v->refuse("SetControlSurfaceLevel", "invalid control type");
   if (!v->finite("SetControlSurfaceLevel", level)) return;
-  sim::ControlSurfaceState &c = v->st.controls[type];
+  sim::ControlSurfaceState &c = v->systems().controls[type];
   c.permanent = std::clamp(level, -1.0, 1.0);
   if (direct) c.current = std::clamp(c.permanent + c.transient, -1.0, 1.0);
 }

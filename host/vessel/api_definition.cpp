@@ -116,7 +116,7 @@ PROPELLANT_HANDLE VESSEL::CreatePropellantResource(double maxmass, double mass, 
   if (!v->finite("CreatePropellantResource", _V(maxmass, mass, efficiency))) return nullptr;
   if (maxmass < 0) maxmass = 0;
   v->def.tanks.push_back({maxmass, efficiency});
-  v->st.tankMass.push_back(mass < 0 ? maxmass : mass);
+  v->systems().tankMass.push_back(mass < 0 ? maxmass : mass);
   return v->tankHandle(static_cast<int>(v->def.tanks.size() - 1));
 }
 PROPELLANT_HANDLE VESSEL::GetPropellantHandleByIndex(DWORD idx) const {
@@ -135,7 +135,7 @@ double VESSEL::GetPropellantMass(PROPELLANT_HANDLE ph) const {
 void VESSEL::SetPropellantMass(PROPELLANT_HANDLE ph, double mass) const {
   VESSEL_ENTRY("SetPropellantMass");
   int i = v->tankIndex(ph, "SetPropellantMass");
-  if (i >= 0 && v->finite("SetPropellantMass", mass)) v->st.tankMass[i] = mass;
+  if (i >= 0 && v->finite("SetPropellantMass", mass)) v->systems().tankMass[i] = mass;
 }
 double VESSEL::GetPropellantMaxMass(PROPELLANT_HANDLE ph) const {
   VESSEL_ENTRY("GetPropellantMaxMass", 0.0);

@@ -113,9 +113,9 @@ void VESSEL::SetAngularVel(const VECTOR3 &avel) const {
     if (length(avel) == 0) return;
     v->releaseFromGround();
   }
-  v->st.omega = avel;
-  sim::capAngularRate(v->st.omega);
-  v->stateChanged();
+  Vessel::StateEdit e = v->edit();
+  e->omega = avel;
+  sim::capAngularRate(e->omega);
 }
 bool VESSEL::GetWeightVector(VECTOR3 &G) const {
   VESSEL_ENTRY("GetWeightVector", false);
@@ -165,8 +165,7 @@ void VESSEL::SetGlobalOrientation(const VECTOR3 &arot) const {
   VESSEL_ENTRY("SetGlobalOrientation");
   if (!v->finite("SetGlobalOrientation", arot)) return;
   v->releaseFromGround();
-  v->setAttitude(sim::eulerToMatrix(arot));
-  v->stateChanged();
+  v->edit().setAttitude(sim::eulerToMatrix(arot));
 }
 void VESSEL::GetRotationMatrix(MATRIX3 &R) const {
   VESSEL_ENTRY("GetRotationMatrix");
@@ -243,7 +242,7 @@ ATTACHMENTHANDLE VESSEL::CreateAttachment(bool toparent, const VECTOR3 &pos, con
   a.toParent = toparent, a.pos = pos, a.dir = unit(dir), a.rot = unit(rot), a.loose = loose;
   if (id) std::strncpy(a.id, id, 8);
   v->def.attachments.push_back(a);
-  v->st.attachedChildren.push_back(nullptr);
+  v->systems().attachedChildren.push_back(nullptr);
   return v->attachmentHandle(static_cast<int>(v->def.attachments.size() - 1));
 }
 DWORD VESSEL::AttachmentCount(bool toparent) const {
@@ -315,7 +314,7 @@ UINT VESSEL::CreateAnimation(double initial_state) const {
   VESSEL_ENTRY("CreateAnimation", (UINT)-1);
   if (!v->finite("CreateAnimation", initial_state)) initial_state = 0;
   v->def.animations.push_back({initial_state, {}});
-  v->st.animStates.push_back(initial_state);
+  v->systems().animStates.push_back(initial_state);
   return static_cast<UINT>(v->def.animations.size() - 1);
 }
 
@@ -357,7 +356,7 @@ bool VESSEL::SetAnimation(UINT anim, double state) const {
   VESSEL_ENTRY("SetAnimation", false);
   if (anim >= v->st.animStates.size()) return false;
   if (!v->finite("SetAnimation", state)) return false;
-  v->st.animStates[anim] = state;
+  v->systems().animStates[anim] = state;
   return true;
 }
 

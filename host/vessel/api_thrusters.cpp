@@ -19,7 +19,7 @@ bool isRotationGroup(int type) { return type >= THGROUP_ATT_PITCHUP && type <= T
 void deleteThrusters(Vessel &v, const std::vector<int> &members) {
   for (int th : members) {
     v.def.thrusters[th].deleted = true;
-    v.st.thrusters[th] = {};
+    v.systems().thrusters[th] = {};
     for (sim::GroupDef &g : v.def.groups) std::erase(g.members, th);
   }
 }
@@ -57,7 +57,7 @@ THRUSTER_HANDLE VESSEL::CreateThruster(const VECTOR3 &pos, const VECTOR3 &dir, d
   t.eta = (isp_ref > 0 && p_ref > 0) ? (t.isp0 - isp_ref) / (p_ref * t.isp0) : 0.0;
   t.tank = hp ? v->tankIndex(hp, "CreateThruster") : -1;
   v->def.thrusters.push_back(t);
-  v->st.thrusters.emplace_back();
+  v->systems().thrusters.emplace_back();
   return v->thrusterHandle(static_cast<int>(v->def.thrusters.size() - 1));
 }
 

@@ -78,9 +78,10 @@ namespace sim {
 
 // Places v on body b, frozen to its surface: planet-local position and attitude.
 void setLandedPose(Vessel &v, const CelestialBody &b, const VECTOR3 &pos_P, const MATRIX3 &R_PV) {
-  v.st.status = FlightStatus::Landed;
-  v.st.landed = {&b, pos_P, R_PV};
-  v.st.rest = {};
+  Vessel::StateWriter w = v.writer();
+  w->status = FlightStatus::Landed;
+  w->landed = {&b, pos_P, R_PV};
+  w->rest = {};
   updateLandedKinematics(v);
 }
 
@@ -101,31 +102,33 @@ void restOnTouchdownPoints(Vessel &v, const CelestialBody &b) {
 // The global state of a landed vessel from its planet-local pose at the present time.
 void updateLandedKinematics(Vessel &v) {
   const LandedPose &lp = v.st.landed;
+  Vessel::StateWriter w = v.writer();
   const BodyKinematics &k = lp.body->now();
-  v.st.frame = lp.body;
-  v.st.rpos = mul(k.R_GP, lp.pos_P);
-  v.st.rvel = surfaceVelocity_G(*lp.body, k, lp.pos_P);
-  v.setAttitude(mul(k.R_GP, lp.R_PV));
-  v.st.omega = tmul(lp.R_PV, _V(0, lp.body->rotationRate(), 0));  // the surface's own rotation
+  w->frame = lp.body;
+  w->rpos = mul(k.R_GP, lp.pos_P);
+  w->rvel = surfaceVelocity_G(*lp.body, k, lp.pos_P);
+  w.setAttitude(mul(k.R_GP, lp.R_PV));
+  w->omega = tmul(lp.R_PV, _V(0, lp.body->rotationRate(), 0));  // the surface's own rotation
 }
 
 }  // namespace sim
 
 void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn) {
+  StateEdit e = edit();  // recomputes what depends on the state on every way out
   sim::SpawnExtension ext = spawn ? spawn->ext : sim::SpawnExtension{};
   // Propellant and thruster levels
-  if (vs.flag & VS_FUELRESET) std::fill(st.tankMass.begin(), st.tankMass.end(), 0.0);
+  if (vs.flag & VS_FUELRESET) std::fill(e->tankMass.begin(), e->tankMass.end(), 0.0);
   if (ext.legacyFuel >= 0)
-    for (size_t i = 0; i < def.tanks.size(); i++) st.tankMass[i] = ext.legacyFuel * def.tanks[i].maxMass;
+    for (size_t i = 0; i < def.tanks.size(); i++) e->tankMass[i] = ext.legacyFuel * def.tanks[i].maxMass;
   if ((vs.flag & VS_FUELLIST) && vs.fuel)
     for (DWORD i = 0; i < vs.nfuel; i++) {
       if (vs.fuel[i].idx < def.tanks.size())
-        st.tankMass[vs.fuel[i].idx] = vs.fuel[i].level * def.tanks[vs.fuel[i].idx].maxMass;
+        e->tankMass[vs.fuel[i].idx] = vs.fuel[i].level * def.tanks[vs.fuel[i].idx].maxMass;
       else
         refuse("PRPLEVEL", "tank index " + std::to_string(vs.fuel[i].idx) + " out of range");
     }
   if (vs.flag & VS_THRUSTRESET)
-    for (sim::ThrusterState &t : st.thrusters) t = {};
+    for (sim::ThrusterState &t : e->thrusters) t = {};
   if ((vs.flag & VS_THRUSTLIST) && vs.thruster)
     for (DWORD i = 0; i < vs.nthruster; i++) {
       if (vs.thruster[i].idx < def.thrusters.size())
@@ -133,17 +136,14 @@ void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn)
       else
         refuse("THLEVEL", "thruster index " + std::to_string(vs.thruster[i].idx) + " out of range");
     }
-  if (ext.rcsMode >= 0) st.rcsMode = ext.rcsMode;
-  if (ext.afcMode >= 0) st.afcMode = ext.afcMode;
+  if (ext.rcsMode >= 0) e->rcsMode = ext.rcsMode;
+  if (ext.afcMode >= 0) e->afcMode = ext.afcMode;
 
   // Placement (an attached vessel is placed by its link once the parent exists)
   sim::World &w = world();
   const sim::CelestialBody *body = w.bodyOf(vs.rbody);
   if (!body) body = w.gravityRefAt(globalPos());
-  if (ext.attached || !body) {
-    stateChanged();
-    return;
-  }
+  if (ext.attached || !body) return;
   const BodyKinematics &k = body->now();
   (void)k;
   if (vs.status == 1) {
@@ -160,27 +160,26 @@ void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn)
     MATRIX3 R_PV = mul(transp(sim::localToHorizon(vs.surf_lng, vs.surf_lat)), R_HV);
     sim::setLandedPose(*this, *body, pos_P, R_PV);
   } else if (ext.flying) {
-    st.status = sim::FlightStatus::Flying;
+    e->status = sim::FlightStatus::Flying;
     double lng = vs.surf_lng, lat = vs.surf_lat, hdg = vs.surf_hdg, g = ext.pathAngle;
     VECTOR3 pos_P = sim::equToLocalDir(lng, lat) * (body->meanRadius + ext.alt);
     VECTOR3 v_H = _V(std::cos(g) * std::sin(hdg), std::sin(g), std::cos(g) * std::cos(hdg)) * ext.groundSpeed;
     MATRIX3 R_PH = transp(sim::localToHorizon(lng, lat));
-    st.frame = body;
-    st.rpos = mul(k.R_GP, pos_P);
-    st.rvel = mul(k.R_GP, mul(R_PH, v_H)) + surfaceVelocity_G(*body, k, pos_P);
+    e->frame = body;
+    e->rpos = mul(k.R_GP, pos_P);
+    e->rvel = mul(k.R_GP, mul(R_PH, v_H)) + surfaceVelocity_G(*body, k, pos_P);
     MATRIX3 R_HV = ext.hasArot ? sim::eulerToMatrix(vs.arot) : alongMotion_HV(v_H);
-    setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
-    st.omega = ext.hasVrot ? ext.vrot : _V(0, 0, 0);  // vrot.x may hold the ALT line
+    e.setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
+    e->omega = ext.hasVrot ? ext.vrot : _V(0, 0, 0);  // vrot.x may hold the ALT line
   } else {
-    st.status = sim::FlightStatus::Flying;
-    st.frame = body;
-    st.rpos = vs.rpos;
-    st.rvel = vs.rvel;
-    setAttitude(sim::eulerToMatrix(vs.arot));
-    st.omega = spawn ? (ext.hasVrot ? ext.vrot : _V(0, 0, 0)) : vs.vrot;
+    e->status = sim::FlightStatus::Flying;
+    e->frame = body;
+    e->rpos = vs.rpos;
+    e->rvel = vs.rvel;
+    e.setAttitude(sim::eulerToMatrix(vs.arot));
+    e->omega = spawn ? (ext.hasVrot ? ext.vrot : _V(0, 0, 0)) : vs.vrot;
   }
-  sim::capAngularRate(st.omega);
-  stateChanged();
+  sim::capAngularRate(e->omega);
 }
 
 void Vessel::fillStatus(VESSELSTATUS2 &vs) const {

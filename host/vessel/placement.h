@@ -9,6 +9,8 @@ namespace sim {
 
 class CelestialBody;
 
+// These write the state as the world's step phases do: the caller runs stateChanged() after them
+// (the world's surface phase, or the StateEdit of the caller).
 // Freezes v to body b at planet-local position pos_P [m] with attitude R_PV (vessel -> planet).
 void setLandedPose(Vessel &v, const CelestialBody &b, const VECTOR3 &pos_P, const MATRIX3 &R_PV);
 // Recomputes a landed vessel's global position, velocity and attitude at the present time.

@@ -152,7 +152,7 @@ int Vessel::groupOfType(THGROUP_TYPE type) const {
 // --- thrusters and groups -----------------------------------------------------------------------
 
 void Vessel::setThrusterLevel(int th, double level) {
-  sim::ThrusterState &s = st.thrusters[th];
+  sim::ThrusterState &s = state_.thrusters[th];
   s.permanent = level;
   int tank = def.thrusters[th].tank;
   if (tank >= 0 && st.tankMass[tank] != 0.0) s.effective = std::min(1.0, s.permanent + s.override_);
@@ -161,7 +161,7 @@ void Vessel::setThrusterLevel(int th, double level) {
 void Vessel::setGroupLevel(int group, double level) {
   level = std::clamp(level, 0.0, 1.0);
   for (int th : def.groups[group].members) {
-    sim::ThrusterState &s = st.thrusters[th];
+    sim::ThrusterState &s = state_.thrusters[th];
     if (s.permanent == level) continue;  // most commands repeat the last one
     s.effective = std::clamp(s.effective + (level - s.permanent), 0.0, 1.0);
     s.permanent = level;
@@ -193,26 +193,27 @@ double Vessel::recordedMaxMoment(int group) const { return def.groups[group].max
 VECTOR3 Vessel::globalPos() const { return st.frame ? st.frame->now().pos + st.rpos : st.rpos; }
 VECTOR3 Vessel::globalVel() const { return st.frame ? st.frame->now().vel + st.rvel : st.rvel; }
 
-void Vessel::setGlobalState(const VECTOR3 &pos_G, const VECTOR3 &vel_G) {
-  st.rpos = st.frame ? pos_G - st.frame->now().pos : pos_G;
-  st.rvel = st.frame ? vel_G - st.frame->now().vel : vel_G;
+void Vessel::StateWriter::setGlobalState(const VECTOR3 &pos_G, const VECTOR3 &vel_G) const {
+  sim::VesselState &s = v_.state_;
+  s.rpos = s.frame ? pos_G - s.frame->now().pos : pos_G;
+  s.rvel = s.frame ? vel_G - s.frame->now().vel : vel_G;
 }
 
-void Vessel::rebase(const sim::CelestialBody *b) {
-  if (b == st.frame) return;
-  VECTOR3 p = globalPos(), vel = globalVel();
-  st.frame = b;
+void Vessel::StateWriter::rebase(const sim::CelestialBody *b) const {
+  if (b == v_.state_.frame) return;
+  VECTOR3 p = v_.globalPos(), vel = v_.globalVel();
+  v_.state_.frame = b;
   setGlobalState(p, vel);
 }
 
-void Vessel::setAttitude(const MATRIX3 &R_GV) {
-  st.q = sim::matrixToQuat(R_GV);
-  st.R = sim::quatToMatrix(st.q);
+void Vessel::StateWriter::setAttitude(const MATRIX3 &R_GV) const {
+  v_.state_.q = sim::matrixToQuat(R_GV);
+  v_.state_.R = sim::quatToMatrix(v_.state_.q);
 }
 
-void Vessel::setAttitude(const sim::Quat &q) {
-  st.q = sim::qnormalised(q);
-  st.R = sim::quatToMatrix(st.q);
+void Vessel::StateWriter::setAttitude(const sim::Quat &q) const {
+  v_.state_.q = sim::qnormalised(q);
+  v_.state_.R = sim::quatToMatrix(v_.state_.q);
 }
 
 void Vessel::stateChanged() {
@@ -231,8 +232,8 @@ VECTOR3 Vessel::weightVector() {
 
 void Vessel::releaseFromGround() {
   if (st.status != sim::FlightStatus::Landed) return;
-  st.status = sim::FlightStatus::Flying;
-  st.rest = {};
+  state_.status = sim::FlightStatus::Flying;
+  state_.rest = {};
 }
 
 // --- touchdown points ---------------------------------------------------------------------------

@@ -59,7 +59,16 @@ class Vessel : public sim::WorldObject {
 
   // --- records ----------------------------------------------------------------------------------
   sim::VesselDefinition def;
-  sim::VesselState st;
+  // The state, to read. It is written through one of three doors, so that what depends on it is
+  // never left stale:
+  //  - edit(): a scoped writer of anything, the pose and motion above all; when it goes out of
+  //    scope, stateChanged() recomputes the surface parameters and carries attached children;
+  //  - writer(): code that runs stateChanged() itself once it is done: the world's step phases
+  //    (integration, contact, the landed rule), whose surface phase recomputes every vessel once
+  //    the bodies have moved, and the attachment links, which recompute the vessels they move;
+  //  - systems(): what does not move the vessel: propellant, thruster and control-surface levels,
+  //    animation states, modes, attachment records and the forces added for the next step.
+  const sim::VesselState &st = state_;
   sim::SurfaceParams sp;
   sim::ForceBuild fb;
   sim::GustState gust;  // its turbulence filters (wind_field.h)
@@ -97,16 +106,39 @@ class Vessel : public sim::WorldObject {
   double thrusterIsp(int th, double pressure) const;  // [m/s] at pressure [Pa]
   double recordedMaxMoment(int group) const;
 
+  // --- writing the state ----------------------------------------------------------------------
+  // Access to the state with the pose's own setters; made by edit() or writer().
+  class StateWriter {
+   public:
+    sim::VesselState *operator->() const { return &v_.state_; }
+    sim::VesselState &operator*() const { return v_.state_; }
+    void setGlobalState(const VECTOR3 &pos_G, const VECTOR3 &vel_G) const;
+    // Measures the state from body b from now on (the global state is unchanged).
+    void rebase(const sim::CelestialBody *b) const;
+    void setAttitude(const MATRIX3 &R_GV) const;
+    void setAttitude(const sim::Quat &q) const;
+
+   protected:
+    friend class Vessel;
+    explicit StateWriter(Vessel &v) : v_(v) {}
+    Vessel &v_;
+  };
+  class StateEdit : public StateWriter {
+   public:
+    explicit StateEdit(Vessel &v) : StateWriter(v) {}
+    ~StateEdit() { v_.stateChanged(); }
+    StateEdit(const StateEdit &) = delete;
+    StateEdit &operator=(const StateEdit &) = delete;
+  };
+  StateEdit edit() { return StateEdit(*this); }
+  StateWriter writer() { return StateWriter(*this); }
+  sim::VesselState &systems() { return state_; }
+
   // --- pose -------------------------------------------------------------------------------------
   VECTOR3 globalPos() const;  // [m] global position
   VECTOR3 globalVel() const;  // [m/s] global velocity
-  void setGlobalState(const VECTOR3 &pos_G, const VECTOR3 &vel_G);
-  // Measures the state from body b from now on (the global state is unchanged).
-  void rebase(const sim::CelestialBody *b);
-  void setAttitude(const MATRIX3 &R_GV);
-  void setAttitude(const sim::Quat &q);
-  // To be called after any change of the state made outside the integrator: recomputes the
-  // surface parameters and invalidates cached values; repositions attached children.
+  // Recomputes what depends on the state: the surface parameters and cached values; repositions
+  // attached children. Run by a StateEdit as it ends and by the world's surface phase.
   void stateChanged();
   // Gravity force [N] in vessel axes at the present state (computed once per state).
   VECTOR3 weightVector();
@@ -138,6 +170,7 @@ class Vessel : public sim::WorldObject {
   }
 
  private:
+  sim::VesselState state_;
   sim::World *world_;
   const sim::VesselClass *class_;
   std::vector<char> nameBuf_, classBuf_;

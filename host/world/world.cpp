@@ -353,7 +353,7 @@ void World::integrateFreeVessels(double t0, double dt) {
   for (const StepEntry &e : stepList_) {
     Vessel &v = *e.vessel;
     if (v.st.parentLink.parent || v.landed()) continue;
-    v.rebase(gravityRefAt(v.globalPos()));
+    v.writer().rebase(gravityRefAt(v.globalPos()));
     integrateVessel(*this, v, dt, sb);
   }
 }

@@ -31,7 +31,7 @@ struct Commands {
   double pitch, yaw;
 };
 Commands run(Stage &s, const boostertest::Operation &law, const VECTOR3 &w = _V(0, 0, 0)) {
-  s.v->st.omega = w;
+  s.v->writer()->omega = w;  // kept apart from the surface parameters, which a case may set itself
   (s.b->*law.run)();
   auto level = [&](THGROUP_TYPE t) { return s.groupLevel(t); };
   EXPECT_EQ(level(THGROUP_ATT_BANKLEFT) + level(THGROUP_ATT_BANKRIGHT), 0.0);  // pitch and yaw only

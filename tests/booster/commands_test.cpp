@@ -184,3 +184,23 @@ TEST(BoosterCommands, ETogglesTheCameraBetweenPlusAndMinusZ) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BoosterCommands, USwitchesTheLandingLawAndNothingElse) {
+  Stage s = boostertest::highAbove();
+  s.b->apDescent = 1, s.b->autoSequence = 4;
+  const Modes before = modes(*s.b);
+  EXPECT_EQ(s.key(OAPI_KEY_U, {OAPI_KEY_LSHIFT}), 0);
+  EXPECT_EQ(s.key(OAPI_KEY_U, {OAPI_KEY_RCONTROL}), 0);
+  EXPECT_EQ(s.key(OAPI_KEY_U, {}, false), 0);
+  EXPECT_EQ(s.b->landingLaw, larkon::kLawSpecified);
+  const int expected[] = {larkon::kLawPrecision, larkon::kLawSpecified, larkon::kLawPrecision};
+  for (int law : expected) {
+    EXPECT_EQ(s.key(OAPI_KEY_U), 1);
+    EXPECT_EQ(s.b->landingLaw, law);
+    EXPECT_TRUE(modes(*s.b) == before);  // the autopilots fly on as they were
+  }
+}
+
+}  // namespace

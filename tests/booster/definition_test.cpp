@@ -123,7 +123,7 @@ TEST(BoosterDefinition, RotationGroupsTurnTheStageTheWayTheirNamesSay) {
     for (const Group &g : groups) {
       SCOPED_TRACE(testing::Message() << (rcs ? "RCS" : "engine") << " group " << g.type);
       EXPECT_EQ(s.members(g.type), s.indices(rcs ? s.b->thRcs : s.b->thEngineAtt, rcs ? g.rcs : g.engine));
-      s.v->st.omega = _V(0, 0, 0);
+      s.v->edit()->omega = _V(0, 0, 0);
       s.intf->SetThrusterGroupLevel(g.type, 1.0);
       s.step();
       s.intf->SetThrusterGroupLevel(g.type, 0.0);

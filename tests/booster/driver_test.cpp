@@ -48,7 +48,7 @@ TEST(BoosterDriver, PlumeIsSwappedOnceOnTheFirstStepBelowFiftyMetres) {
   EXPECT_EQ(swapped.spec.srcsize, 5.0);
   EXPECT_EQ(swapped.spec.v0, 200.0);
   EXPECT_EQ(swapped.spec.atmsmap, PARTICLESTREAMSPEC::ATM_PLOG);
-  s.v->st.rpos.x += 100;  // climbing back above 50 m does not undo it, nor does falling again
+  s.v->edit()->rpos.x += 100;  // climbing back above 50 m does not undo it, nor does falling again
   s.v->stateChanged();
   s.step(20);
   EXPECT_EQ(streams.size(), before + 1);

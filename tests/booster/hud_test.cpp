@@ -13,7 +13,7 @@ using boostertest::Stage;
 TEST(BoosterHud, RowsFollowTheDisplayScale) {
   Stage s = boostertest::highAbove(99e3);
   s.b->autoSequence = 3;
-  const std::pair<std::string, DWORD> lines[11] = {
+  const std::pair<std::string, DWORD> lines[12] = {
       {"Remaining dV ", 0xffffff},
       {"K = Set Flyback Target: NULL", 0xffffff},
       {"B = Auto Flyback-EDL Active", 0x6699ff},
@@ -25,19 +25,20 @@ TEST(BoosterHud, RowsFollowTheDisplayScale) {
       {"J = Deploy Grid Fins", 0x66ff66},
       {"G = Deploy Landing Gear", 0x66ff66},
       {"E = Set View +Z/-Z", 0x66ff66},
+      {"U = Precision Landing Law", 0x66ff66},
   };
   std::vector<sim::HudText> hud = sim::drawHud(*s.v, 1024, 768);
-  ASSERT_EQ(hud.size(), 11u);
-  for (size_t k = 0; k < 11; k++) {
+  ASSERT_EQ(hud.size(), 12u);
+  for (size_t k = 0; k < 12; k++) {
     EXPECT_EQ(hud[k].x, 10);
     EXPECT_EQ(hud[k].y, 167 + 16 * static_cast<int>(k));  // the scale is just under 1
     EXPECT_EQ(hud[k].text.rfind(lines[k].first, 0), 0u) << hud[k].text;
     EXPECT_EQ(hud[k].colour, lines[k].second) << hud[k].text;
   }
   hud = sim::drawHud(*s.v, 1920, 1080);
-  ASSERT_EQ(hud.size(), 11u);
-  const int wide[11] = {113, 135, 158, 180, 203, 225, 248, 270, 293, 315, 338};
-  for (size_t k = 0; k < 11; k++) {
+  ASSERT_EQ(hud.size(), 12u);
+  const int wide[12] = {113, 135, 158, 180, 203, 225, 248, 270, 293, 315, 338, 360};
+  for (size_t k = 0; k < 12; k++) {
     EXPECT_EQ(hud[k].x, 310);
     EXPECT_EQ(hud[k].y, wide[k]);
   }
@@ -61,8 +62,8 @@ TEST(BoosterHud, ActiveStatesAndFlagsNoCommandSets) {
   Stage s = boostertest::highAbove();
   larkon &b = *s.b;
   b.autoSequence = 2, b.apFlyback = 2, b.requiredDv = 123.45, b.apReentryAttitude = 1, b.apDescent = 1;
-  b.engineMode = 2, b.finsState = 2, b.legsState = 1;
-  const std::pair<std::string, DWORD> lines[9] = {
+  b.engineMode = 2, b.finsState = 2, b.legsState = 1, b.landingLaw = larkon::kLawPrecision;
+  const std::pair<std::string, DWORD> lines[10] = {
       {"Remaining dV ", 0xffffff},
       {"K = ", 0xffffff},
       {"B = Auto Flyback-EDL Active", 0x6699ff},
@@ -72,10 +73,11 @@ TEST(BoosterHud, ActiveStatesAndFlagsNoCommandSets) {
       {"P = Engine Selection : 1", 0x6666ff},
       {"J = Stow Grid Fins", 0x66ff66},
       {"E = ", 0x66ff66},  // no burn line outside stage 3, no gear line once the legs move
+      {"U = Precision Landing Law Active", 0x66ffff},
   };
   std::vector<sim::HudText> hud = sim::drawHud(*s.v, 1024, 768);
-  ASSERT_EQ(hud.size(), 9u);
-  for (size_t k = 0; k < 9; k++) {
+  ASSERT_EQ(hud.size(), 10u);
+  for (size_t k = 0; k < 10; k++) {
     EXPECT_EQ(hud[k].text.rfind(lines[k].first, 0), 0u) << hud[k].text;
     EXPECT_EQ(hud[k].colour, lines[k].second) << hud[k].text;
   }

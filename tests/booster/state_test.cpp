@@ -158,3 +158,30 @@ TEST(BoosterState, PostCreationRestoresTheFinSurfacesTheEngineAndTheDeployedLegs
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BoosterState, TheLandingLawLineIsWrittenForThePrecisionLawAloneAndReadBack) {
+  Stage s = boostertest::highAbove();
+  EXPECT_FALSE(holds(s.world->scenarioText(), "LANDLAW"));  // the descent autopilot's own law
+  s.b->landingLaw = larkon::kLawPrecision;
+  std::string text = s.world->scenarioText();
+  EXPECT_TRUE(holds(text, "  LPRM NULL\n  LANDLAW 1\n")) << text;
+  struct Case {
+    const char *lines;
+    int law;
+  };
+  const Case cases[] = {{"  LANDLAW 1\n", larkon::kLawPrecision},
+                        {"  landlaw 1\n", larkon::kLawPrecision},
+                        {"  LANDLAW 0\n", larkon::kLawSpecified},
+                        {"  LANDLAW 7\n", larkon::kLawSpecified},  // no such law: the specified one
+                        {"  LANDLAW -1\n", larkon::kLawSpecified},
+                        {"  LANDLAW x\n", larkon::kLawSpecified},
+                        {"  LEGS 0 0 0 0\n", larkon::kLawSpecified}};  // absent
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.lines);
+    EXPECT_EQ(loaded(c.lines).b->landingLaw, c.law);
+  }
+}
+
+}  // namespace

@@ -75,7 +75,7 @@ TEST(ControlSpecs, RefuseNonsenseWithAMessageThatSaysWhy) {
     bool ok = c.navmode ? sim::parseNavmodeSpec(c.spec, e, error) : sim::parseControlSpec(c.spec, e, error);
     EXPECT_FALSE(ok) << c.spec;
     EXPECT_NE(error.find(c.message), std::string::npos) << c.spec << " gave: " << error;
-    EXPECT_NE(error.find(c.spec), std::string::npos) << "the message quotes the spec: " << error;
+    EXPECT_NE(error.find(c.spec), std::string::npos) << "the message quotes the option text: " << error;
   }
 }
 

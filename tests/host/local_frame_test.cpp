@@ -42,12 +42,14 @@ TEST_P(LocalFrameTest, VesselAtAKnownPoseGivesItsEnuPositionAndQuaternion) {
   Vessel &v = w->createVessel("V", "cargo_crate", flying(earth, lng * DEG, lat * DEG, 5000, 0, 0, 0));
   const sim::BodyKinematics &k = earth.now();
   VECTOR3 pos_P = sim::equToLocalDir(lng, lat) * r;
-  v.setGlobalState(k.pos + mul(k.R_GP, pos_P), k.vel);
   // The vessel's axes in horizon axes at its own place, then in global axes.
   MATRIX3 R_HV = _M(p.x_H.x, p.y_H.x, p.z_H.x, p.x_H.y, p.y_H.y, p.z_H.y, p.x_H.z, p.y_H.z, p.z_H.z);
   MATRIX3 R_PH = transp(sim::localToHorizon(lng, lat));
-  v.setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
-  v.stateChanged();
+  {
+    Vessel::StateEdit e = v.edit();
+    e.setGlobalState(k.pos + mul(k.R_GP, pos_P), k.vel);
+    e.setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
+  }
 
   // ENU of a point on the sphere, from the spherical formulas alone.
   double dl = lng - lng0;
@@ -79,8 +81,7 @@ TEST(LocalFrame, QuaternionMapsTheVesselsAxesIntoEnu) {
   sim::LocalFrame f = sim::localFrameAt(earth, 0.3, -0.7, earth.meanRadius);
   Vessel &v = w->createVessel("V", "cargo_crate", flying(earth, 0.3 * DEG, -0.7 * DEG, 100, 0, 0, 0));
   MATRIX3 R_GV = sim::eulerToMatrix(_V(0.4, -1.1, 2.5));
-  v.setAttitude(R_GV);
-  v.stateChanged();
+  v.edit().setAttitude(R_GV);
   MATRIX3 R = sim::quatToMatrix(sim::enuAttitude(f, v));
   MATRIX3 R_EG = mul(f.R_EP, transp(earth.now().R_GP));
   for (VECTOR3 axis_V : {_V(1, 0, 0), _V(0, 1, 0), _V(0, 0, 1)}) {

@@ -157,6 +157,41 @@ TEST(MonteCarlo, SummaryCountsOutcomesAndListsTheWorstRunsFirst) {
       << table;
 }
 
+TEST(MonteCarlo, OnThePadTakesEveryBoundAndTheSummaryNamesTheLawThatFlew) {
+  struct Case {
+    const char *what;
+    const char *verdict;
+    double distance, tilt, down, across;
+    bool onPad;
+  };
+  const Case cases[] = {
+      {"well inside", "landed upright", 0.4, 0.1, -0.5, 0.05, true},
+      {"on every bound", "landed upright", 10.0, 1.0, -1.0, 0.3, true},
+      {"too far", "landed upright", 10.1, 0.1, -0.5, 0.05, false},
+      {"too tilted", "landed upright", 0.4, 1.1, -0.5, 0.05, false},
+      {"down too fast", "landed upright", 0.4, 0.1, -1.1, 0.05, false},
+      {"across too fast", "landed upright", 0.4, 0.1, -0.5, 0.31, false},
+      {"tipped over there", "tipped over", 0.4, 60.0, -0.5, 0.05, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    nlohmann::json r = record(1, c.verdict, c.distance, c.across);
+    r["landing"]["tilt_at_rest_deg"] = c.tilt;
+    r["landing"]["touchdown_vertical_speed_mps"] = c.down;
+    r["landing"]["landing_law"] = "precision";
+    EXPECT_DOUBLE_EQ(sim::onPadShare({r}), c.onPad ? 1.0 : 0.0);
+  }
+  std::vector<nlohmann::json> records = {record(1, "landed upright", 2.0, 0.1), record(2, "landed upright", 4.0, 0.1)};
+  for (auto &r : records) r["landing"]["tilt_at_rest_deg"] = 0.1, r["landing"]["touchdown_vertical_speed_mps"] = -0.5;
+  records[0]["landing"]["landing_law"] = "precision";
+  records[1]["landing"]["landing_law"] = "specified";
+  nlohmann::json set = {{"seed", 5}, {"runs", 2}, {"scenario", "Booster recovery"}, {"first", 1}, {"last", 2}};
+  std::string table = sim::summaryTable(records, set, 0, -1, 0);
+  EXPECT_NE(table.find("landing law: precision (1 runs) specified (1 runs)"), std::string::npos) << table;
+  EXPECT_NE(table.find("of them on the pad      2  100.0 %"), std::string::npos) << table;
+  EXPECT_DOUBLE_EQ(sim::onPadShare({}), 0.0);
+}
+
 TEST(MonteCarlo, MergeTakesShardsOfOneSetAndRefusesWhatDoesNotBelong) {
   std::filesystem::path dir = std::filesystem::temp_directory_path() / "montecarlo_merge_test";
   std::filesystem::create_directories(dir);

@@ -224,7 +224,7 @@ TEST_F(DefaultParser, TanksStartEmptyUnlessListed) {
 // A module can put more into a tank than it holds: the level saved is the reader's largest, 1.
 TEST_F(DefaultParser, ALevelBeyondTheCapacityIsSavedAsFullAndLoadsAgain) {
   Vessel &v = load("overfull", "recorder", hosttest::orbitLines() + "  PRPLEVEL 0:0.25\n");
-  v.st.tankMass[0] = 1.5 * v.def.tanks[0].maxMass;
+  v.systems().tankMass[0] = 1.5 * v.def.tanks[0].maxMass;
   std::string saved = w->scenarioText();
   EXPECT_NE(saved.find("  PRPLEVEL 0:1.000000\n"), std::string::npos) << saved;
   auto again = makeWorld(0.1, root.path());

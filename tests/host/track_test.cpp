@@ -136,7 +136,7 @@ TEST_P(ExportedAnimations, PutEveryAnimatedVertexWhereTheHostPutsIt) {
   sim::CelestialBody &earth = *w->findBody("Earth");
   Vessel &v = w->createVessel("V", pc.className, orbiting(earth, _V(6.8e6, 0, 0), _V(0, 0, 7650)));
   ASSERT_EQ(v.st.animStates.size(), pc.states.size());
-  v.st.animStates = pc.states;
+  v.systems().animStates = pc.states;
   json def = json::parse("{" + written([&](std::FILE *f) { sim::writeAnimationDefinition(f, v); }) + "}");
   int checked = 0;
   double worst = 0;

@@ -116,7 +116,7 @@ TEST(Aerodynamics, TailFirstGridFinsTurnTheWayTheBoosterExpects) {
   EXPECT_GT(damping, 0);             // +w_x from a positive elevator level
   i.SetControlSurfaceLevel(AIRCTRL_ELEVATOR, 0.0);
   i.SetControlSurfaceLevel(AIRCTRL_RUDDER, 1.0);
-  v.st.omega = _V(0, 0, 0);
+  v.edit()->omega = _V(0, 0, 0);
   w->step();
   EXPECT_LT(v.fb.torque_V.y, 0);  // -w_y (yaw right) from a positive rudder level
 }

@@ -30,7 +30,7 @@ TEST(Attachments, ChildFollowsItsSpinningParent) {
   Pair p;
   ASSERT_TRUE(sim::attach(*p.parent, p.parentPoint, *p.child, p.childPoint));
   EXPECT_FALSE(sim::attach(*p.parent, p.parentPoint, *p.child, p.childPoint));  // taken
-  p.parent->st.omega = _V(0.01, 0.02, 0.3);
+  p.parent->edit()->omega = _V(0.01, 0.02, 0.3);
   runUntil(*p.w, 10.0);
   const MATRIX3 &Rp = p.parent->st.R, &Rc = p.child->st.R;
   // the two points coincide, the child's dir is anti-parallel to the parent's, the rots parallel

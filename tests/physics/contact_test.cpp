@@ -127,10 +127,10 @@ TEST(Contact, LandedRuleSamplesThePoseAndForgivesACreep) {
       if (k > 0) {
         const MATRIX3 &R_GP = earth.now().R_GP;
         VECTOR3 east_G = mul(R_GP, _V(-std::sin(v.sp.lng), 0, std::cos(v.sp.lng)));
-        v.setGlobalState(v.globalPos() + east_G * (c.creep * 0.02), v.globalVel());
+        Vessel::StateEdit e = v.edit();
+        e.setGlobalState(v.globalPos() + east_G * (c.creep * 0.02), v.globalVel());
         VECTOR3 up_G = unit(v.globalPos() - earth.now().pos);
-        v.setAttitude(mul(rotm(up_G, c.turnRate * 0.02), v.st.R));
-        v.stateChanged();
+        e.setAttitude(mul(rotm(up_G, c.turnRate * 0.02), v.st.R));
       }
       sim::updateLandedState(v, t);
       if (v.landed()) landedAt = t;

@@ -283,7 +283,7 @@ double slidingDeceleration(double brake) {
   Craft c;
   runUntil(*c.w, 1.0);  // settled on the skids
   c.v->releaseFromGround();
-  c.v->st.rvel += mul(c.v->st.R, _V(0, 0, 1)) * 15.0;
+  c.v->edit()->rvel += mul(c.v->st.R, _V(0, 0, 1)) * 15.0;
   c.v->stateChanged();
   c.v->intf->SetWheelbrakeLevel(brake);
   c.w->step();
@@ -317,7 +317,7 @@ TEST(Wheels, TheSteeredNoseSkidTurnsTheCraftTheWayTheRudderPoints) {
     c.v->intf->SetNosewheelSteering(k.steering);
     c.v->intf->SetControlSurfaceLevel(AIRCTRL_RUDDER, k.rudder, true);
     c.v->releaseFromGround();
-    c.v->st.rvel += mul(c.v->st.R, _V(0, 0, 1)) * 5.0;
+    c.v->edit()->rvel += mul(c.v->st.R, _V(0, 0, 1)) * 5.0;
     c.v->stateChanged();
     runUntil(*c.w, 1.5);
     double yawRate = c.v->st.omega.y;

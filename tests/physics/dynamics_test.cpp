@@ -127,12 +127,12 @@ TEST(Dynamics, ThrusterTorquesFollowTheSimulatorsSigns) {
   runUntil(*w, 1.0);
   VECTOR3 z1 = _V(v.st.R.m13, v.st.R.m23, v.st.R.m33);
   EXPECT_GT(dotp(z1 - z0, y0), 0);  // +z has turned towards +y
-  v.st.omega = _V(0, 0, 0);
+  v.edit()->omega = _V(0, 0, 0);
   i.SetThrusterGroupLevel(THGROUP_ATT_YAWRIGHT, 1.0);
   w->step();
   i.SetThrusterGroupLevel(THGROUP_ATT_YAWRIGHT, 0.0);
   EXPECT_LT(v.st.omega.y, 0);  // yaw right: w_y negative
-  v.st.omega = _V(0, 0, 0);
+  v.edit()->omega = _V(0, 0, 0);
   i.SetThrusterGroupLevel(THGROUP_ATT_BANKRIGHT, 1.0);
   w->step();
   EXPECT_GT(v.st.omega.z, 0);  // +x push at +y and -x push at -y: F x r = +8F about z, bank right
@@ -144,7 +144,7 @@ TEST(Dynamics, TorqueFreeSpinConservesAngularMomentum) {
   auto w = makeEmptyWorld(0.01);
   Vessel &v = w->createVessel("top", "cargo_crate", sim::VesselSpawn());
   v.intf->SetPMI(_V(1, 2, 3));
-  v.st.omega = _V(0.3, 1.0, 0.2);
+  v.edit()->omega = _V(0.3, 1.0, 0.2);
   auto momentum = [&] {
     const VECTOR3 &I = v.def.pmi, &om = v.st.omega;
     return mul(v.st.R, _V(I.x * om.x, I.y * om.y, I.z * om.z));  // in global axes
@@ -183,7 +183,7 @@ TEST(Dynamics, FastSpinUnderLongStepsKeepsMomentumAndThrust) {
   const double F = 10000;  // [N] 10 m/s^2 along +z
   PROPELLANT_HANDLE tank = i.CreatePropellantResource(1e-3);  // too little to change the mass
   i.SetThrusterLevel(i.CreateThruster(_V(0, 0, 0), _V(0, 0, 1), F, tank, 1e9), 1.0);
-  v.st.omega = unit(_V(0.3, 1.0, 0.2)) * (50 * PI);
+  v.edit()->omega = unit(_V(0.3, 1.0, 0.2)) * (50 * PI);
   auto momentum = [&] {
     const VECTOR3 &I = v.def.pmi, &om = v.st.omega;
     return mul(v.st.R, _V(I.x * om.x, I.y * om.y, I.z * om.z));  // in global axes

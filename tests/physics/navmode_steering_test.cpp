@@ -42,7 +42,7 @@ TEST(KillRotation, StopsWithinTheTimeTheRotationGroupsAllow) {
                         {_V(0.05, 0.1, -0.15), 0.1}, {_V(0, 0, 0.3), 0.05}};
   for (const Case &c : cases) {
     Spinner s(c.dt);
-    s.v->st.omega = c.omega;
+    s.v->edit()->omega = c.omega;
     double alpha0 = s.alpha();
     ASSERT_TRUE(s.v->intf->ActivateNavmode(NAVMODE_KILLROT));
     while (s.v->intf->GetNavmodeState(NAVMODE_KILLROT) && s.w->simTime() < 120) s.w->step();
@@ -87,7 +87,7 @@ TEST(LevelHorizon, LevelsATiltedOrTumblingVesselAsFastAsItsThrustAllows) {
   };
   for (const Case &c : cases) {
     Spinner s(0.02, c.arotDeg * RAD);
-    s.v->st.omega = c.omega;
+    s.v->edit()->omega = c.omega;
     s.v->stateChanged();
     ASSERT_TRUE(s.v->intf->ActivateNavmode(NAVMODE_HLEVEL));
     double alpha = s.alpha();
@@ -168,7 +168,7 @@ TEST(NavProcess, AVessel4ModuleSeesTheModesAndKeepsTheOnesItClaims) {
   int before = calls();
   s.w->step();
   EXPECT_EQ(calls(), before) << "not called while no mode is on";
-  s.v->st.omega = _V(0.05, 0, 0);
+  s.v->edit()->omega = _V(0.05, 0, 0);
   setMask(NAVBIT_KILLROT);  // the module claims KILLROT: the core must not fly it
   s.v->intf->ActivateNavmode(NAVMODE_KILLROT);
   runUntil(*s.w, 3);

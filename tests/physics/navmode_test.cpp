@@ -35,7 +35,7 @@ struct RcsVessel {
 TEST(Navmodes, KillRotationStopsASpinAndSwitchesItselfOff) {
   RcsVessel r;
   VESSEL &i = *r.v->intf;
-  r.v->st.omega = _V(0.05, -0.08, 0.12);
+  r.v->edit()->omega = _V(0.05, -0.08, 0.12);
   ASSERT_TRUE(i.ActivateNavmode(NAVMODE_KILLROT));
   EXPECT_FALSE(i.ActivateNavmode(NAVMODE_KILLROT));  // already on
   // each group's recorded moment is |sum F dir x r| = 100 N m
@@ -62,7 +62,7 @@ TEST(Navmodes, KillRotationStopsASpinAndSwitchesItselfOff) {
 TEST(Navmodes, KillRotationAddsToPermanentLevelsAndModesExcludeEachOther) {
   RcsVessel r;
   VESSEL &i = *r.v->intf;
-  r.v->st.omega = _V(-0.2, 0, 0);  // pitching down: killrot fires the pitch-up group
+  r.v->edit()->omega = _V(-0.2, 0, 0);  // pitching down: killrot fires the pitch-up group
   i.SetThrusterGroupLevel(THGROUP_ATT_PITCHUP, 0.3);
   i.ActivateNavmode(NAVMODE_KILLROT);
   r.w->step();

@@ -35,8 +35,7 @@ TEST(WindField, AVesselHeldStillInTheAirIsPushedTheWayTheProfileBlowsAtItsHeight
     for (int i = 0; i < 5; i++) {  // held still: back to rest after every step
       w->step();
       push_H += v.sp.groundVel_H;
-      v.setGlobalState(v.globalPos(), w->globalVel(*w->findBody("Earth")));
-      v.stateChanged();
+      v.edit().setGlobalState(v.globalPos(), w->globalVel(*w->findBody("Earth")));
     }
     double along = (push_H.x * blows_H.x + push_H.z * blows_H.z) /
                    (std::hypot(push_H.x, push_H.z) * length(blows_H));

@@ -32,7 +32,7 @@ TEST(SatelliteMesh, WingsFoldBesideTheBusAndUnfoldIntoOnePlaneFacingZ) {
     forVertices(v, g, [&](VECTOR3 p) {  // stowed in the stack beside the bus
       EXPECT_TRUE(std::fabs(p.x) > 1.43 && std::fabs(p.x) < 1.51 && std::fabs(p.z) <= 1.228) << g;
     });
-  v.st.animStates[kDeploy] = 1.0;
+  v.systems().animStates[kDeploy] = 1.0;
   double reach[2] = {0, 0};
   for (unsigned g : kPanels) {
     EXPECT_LT(angle(cellNormal(v, g), _V(0, 0, 1)), 1e-6) << g;
@@ -46,10 +46,10 @@ TEST(SatelliteMesh, WingsFoldBesideTheBusAndUnfoldIntoOnePlaneFacingZ) {
   EXPECT_NEAR(reach[1], 10.0, 0.1);
   // The sun-tracking turn carries the open wings: at a quarter turn the cells look along -y,
   // where the tracking puts a Sun angle of 90 deg.
-  v.st.animStates[kSunTrack] = 0.25;
+  v.systems().animStates[kSunTrack] = 0.25;
   for (unsigned g : kPanels) EXPECT_LT(angle(cellNormal(v, g), _V(0, -1, 0)), 1e-6) << g;
   // and the folded ones, about x.
-  v.st.animStates[kDeploy] = 0.0;
+  v.systems().animStates[kDeploy] = 0.0;
   for (unsigned g : kPanels) EXPECT_NEAR(turnDeg(v, g, _V(1, 0, 0)), 90.0, 1e-4) << g;
 }
 
@@ -60,7 +60,7 @@ TEST(SatelliteMesh, AntennaeOpenInTheFirstFifteenPercentAndClearTheBus) {
   struct { double state, boom, chain, single, innerPanel; } poses[] = {
       {0.075, 30, 75, 60, 6.75}, {0.15, 60, 150, 120, 13.5}, {0.6, 60, 150, 120, 54}};
   for (const auto &pose : poses) {
-    v.st.animStates[kDeploy] = pose.state;
+    v.systems().animStates[kDeploy] = pose.state;
     SCOPED_TRACE(pose.state);
     EXPECT_NEAR(turnDeg(v, 4, z), pose.boom, 1e-4);
     EXPECT_NEAR(turnDeg(v, 6, z), pose.boom, 1e-4);
@@ -70,7 +70,7 @@ TEST(SatelliteMesh, AntennaeOpenInTheFirstFifteenPercentAndClearTheBus) {
     EXPECT_NEAR(turnDeg(v, 17, _V(0, 1, 0)), pose.innerPanel, 1e-4);
   }
   for (double s : {0.0, 0.05, 0.1, 0.15, 1.0}) {
-    v.st.animStates[kDeploy] = s;
+    v.systems().animStates[kDeploy] = s;
     for (unsigned g : {4u, 5u, 6u, 7u, 42u})
       forVertices(v, g, [&](VECTOR3 p) {
         bool inside = std::fabs(p.x) < 1.40 && std::fabs(p.y) < 1.10 && std::fabs(p.z) < 1.30;

@@ -116,6 +116,36 @@ TEST(MonteCarloRuns, SeededSetLandsUprightAtLeastAsOftenAsMeasured) {
   EXPECT_GE(static_cast<double>(upright) / runs, bar) << r.out;
 }
 
+// The precision law on the same set: the share landed upright on the pad (within 10 m and 1 deg,
+// touching down at no more than 1 m/s down and 0.3 m/s across) must not fall below what it reached.
+TEST(MonteCarloRuns, SeededSetWithThePrecisionLawLandsOnThePadAtLeastAsOftenAsMeasured) {
+#ifdef ARVEX_SANITIZED
+  const int runs = 10;
+  const double bar = 0.0;
+#else
+  const int runs = 200;
+  const double bar = 1.0;  // 200 of 200
+#endif
+  TempDataRoot root;
+  std::filesystem::path dir = root.path();
+  Outcome r = simhost(dir, {"montecarlo", "--runs", std::to_string(runs), "--seed", "2026", "--out", "set.jsonl",
+                            "--worst", "3", "--landing-law", "precision"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto set = records(dir / "set.jsonl");
+  ASSERT_EQ(static_cast<int>(set.size()), runs);
+  int onPad = 0;
+  for (auto &[k, rec] : set) {
+    EXPECT_EQ(rec["exit_status"], 0) << rec.dump();
+    ASSERT_TRUE(rec.contains("landing")) << rec.dump();
+    const nlohmann::json &l = rec["landing"];
+    EXPECT_EQ(l["landing_law"], "precision");
+    onPad += l["verdict"] == "landed upright" && l["distance_at_rest_m"].get<double>() <= 10.0 &&
+             l["tilt_at_rest_deg"].get<double>() <= 1.0 && -l["touchdown_vertical_speed_mps"].get<double>() <= 1.0 &&
+             l["touchdown_horizontal_speed_mps"].get<double>() <= 0.3;
+  }
+  EXPECT_GE(static_cast<double>(onPad) / runs, bar) << r.out;
+}
+
 // The records of a file, one line each, in file order.
 std::vector<std::string> lines(const std::filesystem::path &file) {
   std::vector<std::string> all;

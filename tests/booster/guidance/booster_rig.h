@@ -56,8 +56,7 @@ struct Rig {
     VECTOR3 x = crossp(helper, z);
     x /= length(x);
     VECTOR3 y = crossp(z, x);
-    v->setAttitude(_M(x.x, y.x, z.x, x.y, y.y, z.y, x.z, y.z, z.z));
-    v->stateChanged();
+    v->edit().setAttitude(_M(x.x, y.x, z.x, x.y, y.y, z.y, x.z, y.z, z.z));
   }
   // The guidance vector in the horizon frame.
   VECTOR3 guidanceHorizon() const {
