@@ -75,7 +75,7 @@ bool onPad(const nlohmann::json &r) {
   const nlohmann::json &l = r["landing"];
   return numberOr(l, "distance_at_rest_m", INFINITY) <= 10.0 &&
          numberOr(l, "tilt_at_rest_deg", INFINITY) <= 1.0 &&
-         -numberOr(l, "touchdown_vertical_speed_mps", -INFINITY) <= 1.0 &&
+         -numberOr(l, "touchdown_vertical_speed_mps", -HUGE_VAL) <= 1.0 &&
          numberOr(l, "touchdown_horizontal_speed_mps", INFINITY) <= 0.3;
 }
 
@@ -115,9 +115,10 @@ std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohm
   }
   size_t pad = 0;
   for (const nlohmann::json &r : records) pad += onPad(r);
-  std::snprintf(buf, sizeof buf,
-                "  %-20s %6zu  %5.1f %%   (within 10 m and 1 deg, down <= 1 m/s, across <= 0.3 m/s)\n",
-                "  of them on the pad", pad, 100.0 * static_cast<double>(pad) / n);
+  std::snprintf(
+      buf, sizeof buf,
+      "  %-20s %6zu  %5.1f %%   (within 10 m and 1 deg, down <= 1 m/s, across <= 0.3 m/s)\n",
+      "  of them on the pad", pad, 100.0 * static_cast<double>(pad) / n);
   return s + buf;
 }
 
