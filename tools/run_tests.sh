@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a normal build, then a clang build with AddressSanitizer,
-# UndefinedBehaviorSanitizer and the libFuzzer targets, whose short runs are its fuzz tests
-# (benchmarks off). Installs what a fresh machine lacks first (see setup.sh). Stops at the first
-# failure.
+# Builds and runs every test twice, with warnings as errors: a normal build, then a clang build
+# with AddressSanitizer, UndefinedBehaviorSanitizer and the libFuzzer targets, whose short runs
+# are its fuzz tests (benchmarks off). Then builds the program and the modules once as a user or a
+# packager does (a plain Release build, warnings not errors) and flies a short smoke run. Installs
+# what a fresh machine lacks first (see setup.sh). Stops at the first failure; a ctest selection
+# that matches no test (-L nosuchlabel) is a failure.
 #
 #   tools/run_tests.sh [ctest options...]      e.g. -L unit, or -L scenario
 #
-# Environment: BUILD_DIR (default build), ASAN_BUILD_DIR (default build-asan), JOBS (default 2),
-# SKIP_SANITIZE=1 to run the normal build only.
+# Environment: BUILD_DIR (default build), ASAN_BUILD_DIR (default build-asan), RELEASE_BUILD_DIR
+# (default build-release), JOBS (default 2), SKIP_SANITIZE=1 to skip the sanitizer build,
+# SKIP_RELEASE=1 to skip the plain Release build.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 ASAN_BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
+RELEASE_BUILD_DIR=${RELEASE_BUILD_DIR:-build-release}
 JOBS=${JOBS:-2}
 CTEST_ARGS=("$@")
 
@@ -22,10 +26,10 @@ build_and_test() {
   shift
   local t0=$SECONDS
   echo "== $dir: configure and build"
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON "$@"
   cmake --build "$dir" -j "$JOBS"
   echo "== $dir: tests"
-  (cd "$dir" && ctest --output-on-failure -j "$JOBS" "${CTEST_ARGS[@]}")
+  (cd "$dir" && ctest --output-on-failure --no-tests=error -j "$JOBS" "${CTEST_ARGS[@]}")
   echo "== $dir: done in $((SECONDS - t0)) s"
 }
 
@@ -41,5 +45,15 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   # Line tables only (-g1): sanitizer reports keep their file:line, the build is a good deal faster.
   build_and_test "$ASAN_BUILD_DIR" -DCMAKE_CXX_COMPILER=clang++ -DSANITIZE=ON -DFUZZ=ON -DBUILD_BENCH=OFF \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
+fi
+if [ "${SKIP_RELEASE:-0}" != 1 ]; then
+  # The build a user or a packager makes: the default options, every warning just a warning.
+  t0=$SECONDS
+  echo "== $RELEASE_BUILD_DIR: plain Release build of the program and the modules"
+  cmake -S . -B "$RELEASE_BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DBUILD_BENCH=OFF
+  cmake --build "$RELEASE_BUILD_DIR" -j "$JOBS" --target simhost larkon orlis pelo_ring
+  "$RELEASE_BUILD_DIR/bin/simhost" --version
+  "$RELEASE_BUILD_DIR/bin/simhost" run --until 5 >/dev/null
+  echo "== $RELEASE_BUILD_DIR: done in $((SECONDS - t0)) s"
 fi
 echo "== all tests passed in $((SECONDS - start)) s"

@@ -163,21 +163,33 @@ void LandingRecorder::sample() {
   lastFrame_ = v_.st.frame;
   haveLast_ = true;
 
+  followBurns();
+  followContact();
+}
+
+// The main engine's burns: reentry, correction and landing, by the sequence stage they start in.
+void LandingRecorder::followBurns() {
+  const SurfaceParams &sp = v_.sp;
   int g = v_.groupOfType(THGROUP_MAIN);
   bool firing = g >= 0 && v_.groupLevel(g) > 0;
-  if (firing != firing_) {
-    if (firing && sequence_ == 3) event("reentry burn start"), burn_ = Burn::Reentry;
-    if (firing && sequence_ == 4 && sp.alt >= 4000.0) event("correction burn start"), burn_ = Burn::Correction;
-    if (!firing && burn_ == Burn::Reentry) event("reentry burn end");
-    if (!firing && burn_ == Burn::Correction) event("correction burn end");
-    if (!firing) burn_ = Burn::None;
-    if (sequence_ == 4 && sp.alt < 4000.0 && firing && !landingBurn_) {
-      event("landing burn ignition");
-      landingBurn_ = true;
-    }
-    firing_ = firing;
+  if (firing == firing_) return;
+  if (firing && sequence_ == 3) event("reentry burn start"), burn_ = Burn::Reentry;
+  if (firing && sequence_ == 4 && sp.alt >= 4000.0)
+    event("correction burn start"), burn_ = Burn::Correction;
+  if (!firing && burn_ == Burn::Reentry) event("reentry burn end");
+  if (!firing && burn_ == Burn::Correction) event("correction burn end");
+  if (!firing) burn_ = Burn::None;
+  if (sequence_ == 4 && sp.alt < 4000.0 && firing && !landingBurn_) {
+    event("landing burn ignition");
+    landingBurn_ = true;
   }
-  // Contact and rest count once the vessel has flown: one that starts on the ground has not landed.
+  firing_ = firing;
+}
+
+// First ground contact and the rest, once the vessel has flown: one that starts on the ground
+// has not landed.
+void LandingRecorder::followContact() {
+  const SurfaceParams &sp = v_.sp;
   double lowest = lowestTouchdownHeight(v_);
   if (!airborne_ && !v_.landed() && lowest > 0.0) airborne_ = true;
   if (airborne_ && !contact_ && lowest <= 0.0) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "OrbiterAPI.h"
+#include "app/class_report.h"
 
 class Vessel;
 
@@ -27,13 +28,13 @@ namespace sim {
 
 class World;
 
-class LandingRecorder {
+class LandingRecorder : public ClassReport {
  public:
   LandingRecorder(World &w, Vessel &booster);
   // Call after every step.
-  void sample();
-  nlohmann::json report() const;
-  std::string summary() const;
+  void sample() override;
+  nlohmann::json report() const override;
+  std::string summary() const override;
   // The booster's target as its state names it ("NULL" if none).
   const std::string &targetName() const { return targetName_; }
   // The timeline so far: event i happened at eventTime(i).
@@ -47,6 +48,8 @@ class LandingRecorder {
     const char *what;
   };
   void readModes();
+  void followBurns();
+  void followContact();
   unsigned long long signature() const;
   void event(const char *what);
   double distanceToTarget() const;

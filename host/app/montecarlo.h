@@ -9,15 +9,20 @@
 // the values are passed as text with fixed decimals and recorded as parsed back from that text,
 // so the printed command replays the run exactly.
 //
+// The records go to a temporary file beside --out, renamed onto it at the end, so an existing set
+// is never truncated; --resume first keeps the records of --out that belong to this very set
+// (same set, shard range and drawn command) and flies only the missing runs. SIGINT or SIGTERM
+// stops the running children, keeps every finished record and prints the summary of them.
+//
 // Draws, uniform on their intervals: staging altitude [m] and ground speed [m/s] absolute;
 // flight-path angle and heading [deg] as offsets from the base; downrange distance and main
 // propellant [kg] as factors (1 +- spread) on the base; wind speed [m/s] on an interval, from a
-// direction uniform on [0, 360) deg; step length [s] on an interval. The wind (montecarlo_wind.cpp):
-// by default a profile of the built-in family with that speed and direction at 10 m, a jet of a
-// speed and height on their intervals, a veer uniform on +-spread from 10 m to the jet, and a
-// turbulence level drawn from a list with a seed of its own; these are drawn after all the others,
-// so the other draws of a run are those of a set with a constant wind, which --wind-model constant
-// still flies.
+// direction uniform on [0, 360) deg; step length [s] on an interval. The wind
+// (montecarlo_wind.cpp): by default a profile of the built-in family with that speed and direction
+// at 10 m, a jet of a speed and height on their intervals, a veer uniform on +-spread from 10 m to
+// the jet, and a turbulence level drawn from a list with a seed of its own; these are drawn after
+// all the others, so the other draws of a run are those of a set with a constant wind, which
+// --wind-model constant still flies.
 #pragma once
 
 #include <filesystem>
@@ -89,14 +94,17 @@ struct MonteCarloOptions {
   Interval dt{0.01, 0.1};           // [s]
   WindDispersion windDispersion;
   std::filesystem::path out = "montecarlo.jsonl";
-  int worst = 10;  // worst runs listed
-  std::string landingLaw;  // --landing-law of every run; empty: as the scenario says
+  bool resume = false;              // keep the records of this set already in `out`
+  int worst = 10;                   // worst runs listed
+  std::string program = "simhost";  // the program as invoked, for the replay commands printed
+  std::string landingLaw;           // --landing-law of every run; empty: as the scenario says
 };
 
 struct MergeOptions {
   std::vector<std::filesystem::path> inputs;
   std::filesystem::path out;  // empty: only the summary
   int worst = 10;
+  std::string program = "simhost";
 };
 
 // The conditions of one run, as passed on its command line.
@@ -123,9 +131,26 @@ StagingBase readStagingBase(const MonteCarloOptions &o, const std::filesystem::p
 // The record of one run as a JSON line: inputs, exit status, landing report (without timeline), command.
 nlohmann::json runRecord(const MonteCarloOptions &o, const RunDraw &d, int status, const nlohmann::json &report,
                          const std::string &error);
-// The summary table of a set of records (any order), with the worst runs and their commands.
-std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
-                         double seconds, int jobs);
+// The summary table of a set of records (any order), with the worst runs and their commands,
+// printed to run as `program` (the records say "simhost").
+std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
+                         int worst, double seconds, int jobs,
+                         const std::string &program = "simhost");
+// Runs whose outcome is "failed": a non-zero exit status, or no landing report.
+int failedRuns(const std::vector<nlohmann::json> &records);
+bool isLandingVerdict(const std::string &verdict);
+
+// What is wrong with a record ("" if nothing): its fields and their types, its run within its set,
+// its verdict one of the table's.
+std::string recordProblem(const nlohmann::json &record);
+struct RecordLine {
+  int line = 0;
+  nlohmann::json record;
+};
+// Reads a record file, one record per non-blank line; "" or the problem naming the file and line.
+std::string readRecordFile(const std::filesystem::path &file, std::vector<RecordLine> &records);
+// A command's words as a POSIX shell reads them back.
+std::string shellQuote(const std::string &word);
 // The share of runs that landed upright (within 100 m of the target).
 double uprightShare(const std::vector<nlohmann::json> &records);
 // The share of runs that landed upright on the pad: at rest within 10 m of the target and at most

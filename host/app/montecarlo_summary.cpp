@@ -1,15 +1,13 @@
-// The summary of a Monte-Carlo set (see montecarlo.h): outcome counts, distributions, worst runs,
-// and simhost merge, which reads shard record files and summarises them as one set.
+// The summary of a Monte-Carlo set (see montecarlo.h): outcome counts, distributions, worst runs
+// with the commands that fly them again.
 //
 // Percentiles interpolate linearly between order statistics: p of n sorted values x_0..x_{n-1} is
 // x_i + f (x_{i+1} - x_i) with i + f = p (n - 1). Distances are at rest; speeds at first contact.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <ostream>
-#include <set>
 
 #include "app/montecarlo.h"
 
@@ -75,9 +73,125 @@ double missDistance(const nlohmann::json &r) {
 bool onPad(const nlohmann::json &r) {
   if (outcomeOf(r) != "landed upright") return false;
   const nlohmann::json &l = r["landing"];
-  return numberOr(l, "distance_at_rest_m", INFINITY) <= 10.0 && numberOr(l, "tilt_at_rest_deg", INFINITY) <= 1.0 &&
-         -numberOr(l, "touchdown_vertical_speed_mps", -INFINITY) <= 1.0 &&
+  return numberOr(l, "distance_at_rest_m", INFINITY) <= 10.0 &&
+         numberOr(l, "tilt_at_rest_deg", INFINITY) <= 1.0 &&
+         -numberOr(l, "touchdown_vertical_speed_mps", -HUGE_VAL) <= 1.0 &&
          numberOr(l, "touchdown_horizontal_speed_mps", INFINITY) <= 0.3;
+}
+
+// The landing laws the runs flew by, when their reports name them.
+std::string lawLine(const std::vector<nlohmann::json> &records) {
+  std::map<std::string, size_t> laws;
+  for (const nlohmann::json &r : records)
+    if (r.contains("landing") && r["landing"].contains("landing_law"))
+      laws[r["landing"].value("landing_law", std::string("?"))]++;
+  if (laws.empty()) return "";
+  std::string s = "  landing law:";
+  for (const auto &[law, k] : laws) s += " " + law + " (" + std::to_string(k) + " runs)";
+  return s + "\n";
+}
+
+std::string outcomeLines(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
+                         double seconds, int jobs) {
+  std::string s;
+  char buf[512];
+  std::snprintf(buf, sizeof buf, "montecarlo: %zu runs of \"%s\", seed %llu, runs %d-%d of %d", records.size(),
+                set.value("scenario", std::string("?")).c_str(), set.value("seed", 0ull), set.value("first", 1),
+                set.value("last", 0), set.value("runs", 0));
+  s += buf;
+  if (seconds >= 0) {
+    std::snprintf(buf, sizeof buf, ", %.1f s on %d jobs", seconds, jobs);
+    s += buf;
+  }
+  s += "\n" + lawLine(records);
+  std::map<std::string, size_t> counts;
+  for (const nlohmann::json &r : records) counts[outcomeOf(r)]++;
+  double n = std::max<double>(1.0, static_cast<double>(records.size()));
+  for (const Outcome &o : kOutcomes) {
+    if (std::string(o.verdict) == "failed" && !counts.count("failed")) continue;
+    std::snprintf(buf, sizeof buf, "  %-20s %6zu  %5.1f %%\n", o.verdict, counts[o.verdict],
+                  100.0 * static_cast<double>(counts[o.verdict]) / n);
+    s += buf;
+  }
+  size_t pad = 0;
+  for (const nlohmann::json &r : records) pad += onPad(r);
+  std::snprintf(
+      buf, sizeof buf,
+      "  %-20s %6zu  %5.1f %%   (within 10 m and 1 deg, down <= 1 m/s, across <= 0.3 m/s)\n",
+      "  of them on the pad", pad, 100.0 * static_cast<double>(pad) / n);
+  return s + buf;
+}
+
+double worstOf(const std::vector<double> &v, bool high) {
+  if (v.empty()) return NAN;
+  return high ? *std::max_element(v.begin(), v.end()) : *std::min_element(v.begin(), v.end());
+}
+
+std::string distributionLines(const std::vector<nlohmann::json> &records) {
+  std::vector<double> distance, down, across, propellant;
+  for (const nlohmann::json &r : records) {
+    if (!r.contains("landing")) continue;
+    const nlohmann::json &l = r["landing"];
+    if (l.contains("distance_at_rest_m") && l["distance_at_rest_m"].is_number())
+      distance.push_back(l["distance_at_rest_m"].get<double>());
+    if (l.contains("touchdown_vertical_speed_mps")) {
+      down.push_back(-numberOr(l, "touchdown_vertical_speed_mps", 0));
+      across.push_back(numberOr(l, "touchdown_horizontal_speed_mps", 0));
+    }
+    propellant.push_back(numberOr(l, "main_propellant_kg", 0));
+  }
+  std::string s = "                                           median     95th    worst\n";
+  s += row("distance from the target at rest [m]", percentile(distance, 0.5), percentile(distance, 0.95),
+           worstOf(distance, true), "%.1f", distance.size());
+  s += row("touchdown speed down [m/s]", percentile(down, 0.5), percentile(down, 0.95), worstOf(down, true), "%.2f",
+           down.size());
+  s += row("touchdown speed across [m/s]", percentile(across, 0.5), percentile(across, 0.95), worstOf(across, true),
+           "%.2f", across.size());
+  s += row("main propellant left [kg] (5th, least)", percentile(propellant, 0.5), percentile(propellant, 0.05),
+           worstOf(propellant, false), "%.0f", propellant.size());
+  return s;
+}
+
+// One worst run: its outcome, its draw and the command that flies it again.
+std::string worstRun(const nlohmann::json &r, const std::string &program) {
+  const nlohmann::json in = r.value("inputs", nlohmann::json::object());
+  std::string what = outcomeOf(r);
+  double miss = missDistance(r);
+  if (std::isfinite(miss)) what += ", " + cell(miss, "%.1f") + " m off";
+  if (r.contains("landing") && r["landing"].contains("touchdown_horizontal_speed_mps"))
+    what += ", " + cell(numberOr(r["landing"], "touchdown_horizontal_speed_mps", 0), "%.2f") +
+            " m/s across";
+  if (r.contains("error")) what += ": " + r["error"].get<std::string>();
+  char buf[512];
+  std::snprintf(
+      buf, sizeof buf,
+      "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
+      "%.0f kg; wind %.1f m/s from %.0f deg%s; dt %.4f s\n",
+      r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
+      numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0),
+      numberOr(in, "heading_deg", 0), numberOr(in, "downrange_m", 0) / 1000,
+      numberOr(in, "main_propellant_kg", 0), numberOr(in, "wind_speed_mps", 0),
+      numberOr(in, "wind_from_deg", 0), windSummary(in).c_str(), numberOr(in, "dt_s", 0));
+  std::string command = r.value("command", std::string());
+  if (command.rfind("simhost ", 0) == 0) command = shellQuote(program) + command.substr(7);
+  return buf + ("    " + command + "\n");
+}
+
+std::string worstLines(const std::vector<nlohmann::json> &records, int worst,
+                       const std::string &program) {
+  std::vector<const nlohmann::json *> order;
+  for (const nlohmann::json &r : records) order.push_back(&r);
+  std::stable_sort(order.begin(), order.end(), [](const nlohmann::json *a, const nlohmann::json *b) {
+    int sa = severityOf(outcomeOf(*a)), sb = severityOf(outcomeOf(*b));
+    if (sa != sb) return sa > sb;
+    double da = missDistance(*a), db = missDistance(*b);
+    if (da != db) return da > db;
+    return a->value("run", 0) < b->value("run", 0);
+  });
+  size_t shown = std::min(order.size(), static_cast<size_t>(std::max(0, worst)));
+  std::string s = shown ? "worst runs:\n" : "";
+  for (size_t i = 0; i < shown; i++) s += worstRun(*order[i], program);
+  return s;
 }
 
 }  // namespace
@@ -96,188 +210,22 @@ double uprightShare(const std::vector<nlohmann::json> &records) {
   return static_cast<double>(n) / static_cast<double>(records.size());
 }
 
-std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set, int worst,
-                         double seconds, int jobs) {
-  std::string s;
-  char buf[512];
-  std::snprintf(buf, sizeof buf, "montecarlo: %zu runs of \"%s\", seed %llu, runs %d-%d of %d", records.size(),
-                set.value("scenario", std::string("?")).c_str(), set.value("seed", 0ull), set.value("first", 1),
-                set.value("last", 0), set.value("runs", 0));
-  s += buf;
-  if (seconds >= 0) {
-    std::snprintf(buf, sizeof buf, ", %.1f s on %d jobs", seconds, jobs);
-    s += buf;
-  }
-  s += "\n";
-  std::map<std::string, size_t> counts, laws;
-  for (const nlohmann::json &r : records) {
-    counts[outcomeOf(r)]++;
-    if (r.contains("landing") && r["landing"].contains("landing_law"))
-      laws[r["landing"].value("landing_law", std::string("?"))]++;
-  }
-  if (!laws.empty()) {
-    s += "  landing law:";
-    for (const auto &[law, k] : laws) {
-      std::snprintf(buf, sizeof buf, " %s (%zu runs)", law.c_str(), k);
-      s += buf;
-    }
-    s += "\n";
-  }
-  double n = std::max<double>(1.0, static_cast<double>(records.size()));
-  for (const Outcome &o : kOutcomes) {
-    if (std::string(o.verdict) == "failed" && !counts.count("failed")) continue;
-    std::snprintf(buf, sizeof buf, "  %-20s %6zu  %5.1f %%\n", o.verdict, counts[o.verdict],
-                  100.0 * static_cast<double>(counts[o.verdict]) / n);
-    s += buf;
-  }
-  size_t pad = 0;
-  for (const nlohmann::json &r : records) pad += onPad(r);
-  std::snprintf(buf, sizeof buf, "  %-20s %6zu  %5.1f %%   (within 10 m and 1 deg, down <= 1 m/s, across <= 0.3 m/s)\n",
-                "  of them on the pad", pad, 100.0 * static_cast<double>(pad) / n);
-  s += buf;
-  std::vector<double> distance, down, across, propellant;
-  for (const nlohmann::json &r : records) {
-    if (!r.contains("landing")) continue;
-    const nlohmann::json &l = r["landing"];
-    if (l.contains("distance_at_rest_m") && l["distance_at_rest_m"].is_number())
-      distance.push_back(l["distance_at_rest_m"].get<double>());
-    if (l.contains("touchdown_vertical_speed_mps")) {
-      down.push_back(-numberOr(l, "touchdown_vertical_speed_mps", 0));
-      across.push_back(numberOr(l, "touchdown_horizontal_speed_mps", 0));
-    }
-    propellant.push_back(numberOr(l, "main_propellant_kg", 0));
-  }
-  auto worstOf = [](const std::vector<double> &v, bool high) {
-    if (v.empty()) return static_cast<double>(NAN);
-    return high ? *std::max_element(v.begin(), v.end()) : *std::min_element(v.begin(), v.end());
-  };
-  s += "                                           median     95th    worst\n";
-  s += row("distance from the target at rest [m]", percentile(distance, 0.5), percentile(distance, 0.95),
-           worstOf(distance, true), "%.1f", distance.size());
-  s += row("touchdown speed down [m/s]", percentile(down, 0.5), percentile(down, 0.95), worstOf(down, true), "%.2f",
-           down.size());
-  s += row("touchdown speed across [m/s]", percentile(across, 0.5), percentile(across, 0.95), worstOf(across, true),
-           "%.2f", across.size());
-  s += row("main propellant left [kg] (5th, least)", percentile(propellant, 0.5), percentile(propellant, 0.05),
-           worstOf(propellant, false), "%.0f", propellant.size());
-
-  std::vector<const nlohmann::json *> order;
-  for (const nlohmann::json &r : records) order.push_back(&r);
-  std::stable_sort(order.begin(), order.end(), [](const nlohmann::json *a, const nlohmann::json *b) {
-    int sa = severityOf(outcomeOf(*a)), sb = severityOf(outcomeOf(*b));
-    if (sa != sb) return sa > sb;
-    double da = missDistance(*a), db = missDistance(*b);
-    if (da != db) return da > db;
-    return a->value("run", 0) < b->value("run", 0);
-  });
-  size_t shown = std::min(order.size(), static_cast<size_t>(std::max(0, worst)));
-  if (shown) s += "worst runs:\n";
-  for (size_t i = 0; i < shown; i++) {
-    const nlohmann::json &r = *order[i];
-    const nlohmann::json in = r.value("inputs", nlohmann::json::object());
-    std::string what = outcomeOf(r);
-    double miss = missDistance(r);
-    if (std::isfinite(miss)) what += ", " + cell(miss, "%.1f") + " m off";
-    if (r.contains("landing") && r["landing"].contains("touchdown_horizontal_speed_mps"))
-      what += ", " + cell(numberOr(r["landing"], "touchdown_horizontal_speed_mps", 0), "%.2f") + " m/s across";
-    if (r.contains("error")) what += ": " + r["error"].get<std::string>();
-    std::snprintf(buf, sizeof buf,
-                  "  run %d: %s\n    staging %.1f km, %.0f m/s, %.1f deg, heading %.1f deg, %.1f km downrange, "
-                  "%.0f kg; wind %.1f m/s from %.0f deg%s; dt %.4f s\n",
-                  r.value("run", 0), what.c_str(), numberOr(in, "staging_altitude_m", 0) / 1000,
-                  numberOr(in, "ground_speed_mps", 0), numberOr(in, "path_angle_deg", 0), numberOr(in, "heading_deg", 0),
-                  numberOr(in, "downrange_m", 0) / 1000, numberOr(in, "main_propellant_kg", 0),
-                  numberOr(in, "wind_speed_mps", 0), numberOr(in, "wind_from_deg", 0), windSummary(in).c_str(),
-                  numberOr(in, "dt_s", 0));
-    s += buf;
-    s += "    " + r.value("command", std::string()) + "\n";
-  }
-  return s;
+int failedRuns(const std::vector<nlohmann::json> &records) {
+  int n = 0;
+  for (const nlohmann::json &r : records) n += outcomeOf(r) == "failed";
+  return n;
 }
 
-int mergeShards(const MergeOptions &o, std::ostream &out, std::ostream &err) {
-  std::map<int, nlohmann::json> byRun;
-  nlohmann::json set;
-  for (const std::filesystem::path &p : o.inputs) {
-    std::ifstream in(p);
-    if (!in) {
-      err << "simhost: merge: " << p.string() << ": cannot read\n";
-      return 2;
-    }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-      number++;
-      if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-      nlohmann::json r = nlohmann::json::parse(line, nullptr, false);
-      if (r.is_discarded() || !r.is_object() || !r.contains("run") || !r["run"].is_number_integer() ||
-          !r.contains("set") || !r["set"].is_object()) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": not a montecarlo record\n";
-        return 2;
-      }
-      if (set.is_null()) set = r["set"];
-      if (r["set"] != set) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": belongs to another set (" << r["set"].dump()
-            << ", not " << set.dump() << ")\n";
-        return 2;
-      }
-      try {
-        // What the table reads of a record must have its type: render it once on its own.
-        summaryTable({r}, set, 1, -1, 0);
-      } catch (const nlohmann::json::exception &e) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": a field of the wrong type (" << e.what()
-            << ")\n";
-        return 2;
-      }
-      int run = r["run"].get<int>();
-      if (byRun.count(run) && byRun[run] != r) {
-        err << "simhost: merge: " << p.string() << ":" << number << ": run " << run
-            << " differs from the same run in an earlier file\n";
-        return 2;
-      }
-      byRun[run] = std::move(r);
-    }
-  }
-  if (byRun.empty()) {
-    err << "simhost: merge: no records in the given files\n";
-    return 2;
-  }
-  std::vector<nlohmann::json> records;
-  for (auto &[run, r] : byRun) records.push_back(r);
-  if (!o.out.empty()) {
-    std::filesystem::path tmp = o.out;
-    tmp += ".tmp";
-    {
-      std::ofstream f(tmp, std::ios::trunc);
-      if (!f) {
-        err << "simhost: merge: --out " << o.out.string() << ": cannot write\n";
-        return 2;
-      }
-      for (const nlohmann::json &r : records) f << r.dump() << "\n";
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, o.out, ec);
-    if (ec) {
-      err << "simhost: merge: --out " << o.out.string() << ": cannot write: " << ec.message() << "\n";
-      std::filesystem::remove(tmp, ec);
-      return 2;
-    }
-  }
-  int runs = set.value("runs", 0);
-  set["first"] = byRun.begin()->first;
-  set["last"] = byRun.rbegin()->first;
-  out << summaryTable(records, set, o.worst, -1, 0);
-  if (static_cast<int>(records.size()) < runs) {
-    std::set<int> have;
-    for (auto &[run, r] : byRun) have.insert(run);
-    int missing = runs - static_cast<int>(records.size());
-    out << "incomplete: " << missing << " of the set's " << runs << " runs are missing";
-    int listed = 0;
-    for (int k = 1; k <= runs && listed < 5; k++)
-      if (!have.count(k)) out << (listed++ ? ", " : " (") << k;
-    out << (listed ? (missing > listed ? ", ...)" : ")") : "") << "\n";
-  }
-  return 0;
+bool isLandingVerdict(const std::string &verdict) {
+  for (const Outcome &o : kOutcomes)
+    if (verdict == o.verdict && verdict != "failed") return true;
+  return false;
+}
+
+std::string summaryTable(const std::vector<nlohmann::json> &records, const nlohmann::json &set,
+                         int worst, double seconds, int jobs, const std::string &program) {
+  return outcomeLines(records, set, seconds, jobs) + distributionLines(records) +
+         worstLines(records, worst, program);
 }
 
 }  // namespace sim

@@ -1,36 +1,43 @@
-// simhost run (see run.h).
+// simhost run (see run.h): the outputs checked, the world loaded, the flight, the outputs written.
 #include "app/run.h"
 
 #include <unistd.h>
 
-#include <fstream>
+#include <csignal>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/class_report.h"
+#include "app/interrupt.h"
 #include "app/landing_law.h"
 #include "app/landing_report.h"
+#include "app/load_warnings.h"
+#include "app/progress.h"
 #include "app/report.h"
 #include "app/staging.h"
-#include "scenario/document.h"
-#include "world/text.h"
 #include "io/flight_log.h"
 #include "io/hud.h"
+#include "io/output_file.h"
 #include "io/track.h"
+#include "scenario/document.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
+#include "world/text.h"
 
 namespace sim {
 
-std::filesystem::path resolveScenario(const std::string &scenario, const std::filesystem::path &root) {
-  std::filesystem::path p(scenario);
+RunDefaults programDefaults(const std::filesystem::path &exe,
+                            const std::filesystem::path &dataRelative,
+                            const std::filesystem::path &dataCompiled) {
+  RunDefaults d;
+  std::filesystem::path dir = exe.parent_path();
   std::error_code ec;
-  if (std::filesystem::is_regular_file(p, ec)) return p;
-  std::filesystem::path named = root / "Scenarios" / p;
-  if (std::filesystem::is_regular_file(named, ec)) return named;
-  named += ".scn";
-  if (std::filesystem::is_regular_file(named, ec)) return named;
-  throw InputError("scenario \"" + scenario + "\": no such file, and none under " + (root / "Scenarios").string());
+  std::filesystem::path near = (dir / dataRelative).lexically_normal();
+  d.dataRoot = std::filesystem::is_directory(near / "Config", ec) ? near : dataCompiled;
+  d.modulesDir = std::filesystem::exists(dir / "Modules", ec) ? dir / "Modules"
+                                                              : dir.parent_path() / "Modules";
+  return d;
 }
 
 WorldSettings worldSettings(const std::filesystem::path &root, const std::filesystem::path &modules,
@@ -46,11 +53,27 @@ WorldSettings worldSettings(const std::filesystem::path &root, const std::filesy
 
 namespace {
 
+// What a run holds from its start to its end.
+struct Flight {
+  std::filesystem::path file;
+  std::string scenarioName;
+  OutputSet outputs;
+  OutputFile *save = nullptr, *hud = nullptr, *hudPng = nullptr, *logFile = nullptr,
+             *report = nullptr;
+  std::unique_ptr<World> world;
+  std::unique_ptr<FlightLog> log;
+  std::unique_ptr<ClassReport> classReport;
+  std::string classReportKey;
+  std::unique_ptr<TrackWriter> track;  // written as it flies (app/replay_cli.h)
+  size_t meshNotes = 0;                // diagnostics entries looked at for mesh warnings
+};
+
 // SCENARIO among the add-ons' scenarios first, then the data root's; checks the add-on folders.
 std::filesystem::path findScenario(const RunOptions &o, const std::filesystem::path &dataRoot) {
   std::error_code ec;
   for (const std::filesystem::path &a : o.addons)
-    if (!std::filesystem::is_directory(a, ec)) throw InputError("--addon: " + a.string() + " is not a folder");
+    if (!std::filesystem::is_directory(a, ec))
+      throw InputError("--addon: " + a.string() + " is not a folder");
   for (const std::filesystem::path &a : o.addons) {
     std::filesystem::path named = a / "Scenarios" / o.scenario;
     for (const std::filesystem::path &f : {named, std::filesystem::path(named.string() + ".scn")})
@@ -62,6 +85,7 @@ std::filesystem::path findScenario(const RunOptions &o, const std::filesystem::p
 // flown: the focus vessel has been off the ground since the start (one that starts on the ground
 // has not landed until it has taken off and come down again).
 const char *endReason(World &w, Vessel *focus, const RunOptions &o, bool flown) {
+  if (interruptSignal()) return "interrupted";
   if (o.until) return w.simTime() >= *o.until - 1e-9 ? "until" : nullptr;
   if (!focus) return w.simTime() >= 3600.0 - 1e-9 ? "time limit" : nullptr;
   if (focus->st.crashed) return "crashed";
@@ -78,138 +102,207 @@ bool savable(const World &w) {
   return true;
 }
 
-void finish(World &w, const RunOptions &o, const std::string &scenario, const std::string &reason,
-            const LandingRecorder *landing, std::ostream &out, std::ostream &err) {
+int stop(std::ostream &err, const std::string &message, int status) {
+  err << "simhost: " << message << "\n";
+  return status;
+}
+
+void warn(const std::vector<std::string> &warnings, std::ostream &err) {
+  for (const std::string &s : warnings) err << "simhost: warning: " << s << "\n";
+}
+
+// Every output checked and opened before anything is flown (throws OutputError naming the option).
+void openOutputs(const RunOptions &o, Flight &f) {
+  f.outputs.addInput(f.file, "the scenario flown");
+  f.save =
+      f.outputs.add("--save", o.save, true);  // continuing a scenario in its own file is a save
+  f.hud = f.outputs.add("--hud", o.hud);
+  f.hudPng = f.outputs.add("--hud-png", o.hudPng);
+  f.logFile = f.outputs.add("--log", o.log);
+  f.report = f.outputs.add("--report", o.report);
+  f.outputs.reserve("--track", trackFileOf(o));
+}
+
+void setUpWorld(const RunOptions &o, World &w) {
+  applyWindOptions(w, o.wind, o.windOptions);
+  if (!o.focus.empty()) {
+    Vessel *f = w.findVessel(o.focus);
+    if (!f)
+      throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + w.scenario()->file);
+    w.setFocus(f);
+  }
+  if (o.staging.propellant) {
+    if (!w.focus())
+      throw InputError("--staging-propellant: " + w.scenario()->file + " has no focus vessel");
+    applyStagingPropellant(*w.focus(), o.staging);
+  }
+  for (const KeyEvent &e : o.events) w.queueKey(e);
+  for (const ControlEvent &e : o.controls) w.controls.queue(e);
+  for (const std::string &a : o.inputs) w.queueInputAnswer(a);
+  for (const auto &v : w.vessels()) v->stateChanged();
+  if (Vessel *f = w.focus())
+    if (VESSEL2 *cb = f->callbacks()) cb->clbkLoadGenericCockpit();
+}
+
+// Throws InputError (bad input), OutputError (an output that cannot be written) or RunError.
+void prepare(const RunOptions &o, const RunDefaults &d, Flight &f, std::ostream &err) {
+  WorldSettings s = worldSettings(o.root, o.modules, d);
+  s.dt = o.dt;
+  s.addonRoots = o.addons;
+  f.file = findScenario(o, s.dataRoot);
+  f.scenarioName = f.file.stem().string();
+  openOutputs(o, f);
+  f.world = std::make_unique<World>(s);
+  World &w = *f.world;
+  w.loadScenario(f.file, [&](ScenarioDocument &doc) {
+    applyStaging(doc, w, o.focus, o.staging);
+    applyLandingLaw(doc, o.focus, o.landingLaw);
+  });
+  setUpWorld(o, w);
+  if (f.logFile) f.log = std::make_unique<FlightLog>(*f.logFile, o.logEvery);
+  if (Vessel *focus = w.focus())
+    if (const ClassHooks *h = classHooks(focus->className()); h && h->makeReport) {
+      f.classReport = h->makeReport(w, *focus);
+      f.classReportKey = h->reportKey;
+    }
+  // The track centres on the booster's target when the focus is a booster.
+  f.track =
+      startTrack(w, o, f.scenarioName, dynamic_cast<const LandingRecorder *>(f.classReport.get()));
+  warn(loadWarnings(w), err);
+  warn(meshWarnings(w.diagnostics(), f.meshNotes), err);
+}
+
+const char *fly(Flight &f, const RunOptions &o, std::ostream &out) {
+  World &w = *f.world;
+  ProgressLine progress(out, o.progress);
+  if (f.log && w.focus()) f.log->sample(w, *w.focus());
+  if (f.track) f.track->sample();
+  const char *reason;
+  bool flown = !w.focus() || !w.focus()->landed();
+  while (!(reason = endReason(w, w.focus(), o, flown))) {
+    w.step();
+    if (w.focus() && !w.focus()->landed()) flown = true;
+    if (f.classReport) f.classReport->sample();
+    if (f.track) f.track->sample();
+    if (Vessel *focus = w.focus()) {
+      if (f.log) f.log->sample(w, *focus);
+      progress.update(w.simTime(), focus->sp.alt, focus->sp.groundspeed);
+    }
+  }
+  progress.clear();
+  if (f.log && w.focus()) f.log->finalRow(w, *w.focus());
+  return reason;
+}
+
+// Writes every output to its temporary file, then replaces the named files (OutputError if any
+// cannot be written: then none is replaced).
+void writeOutputs(Flight &f, const RunOptions &o, const std::string &reason, std::ostream &out,
+                  std::ostream &err) {
+  World &w = *f.world;
   Vessel *focus = w.focus();
-  if (focus && !o.hud.empty()) writeHudText(drawHud(*focus, o.hudWidth, o.hudHeight), o.hud);
-  if (focus && !o.hudPng.empty()) writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, o.hudPng);
-  if (!o.save.empty()) {
-    if (savable(w))
-      w.saveScenario(o.save);
-    else
-      err << "simhost: --save: " << o.save.string() << " left as it was: the state cannot be saved as a scenario that loads\n";
+  if (focus && f.hud) writeHudText(drawHud(*focus, o.hudWidth, o.hudHeight), *f.hud);
+  if (focus && f.hudPng)
+    writeHudPng(drawHud(*focus, o.hudWidth, o.hudHeight), o.hudWidth, o.hudHeight, *f.hudPng);
+  if (!focus) f.outputs.drop(f.hud), f.outputs.drop(f.hudPng);  // nothing drawn: left as they were
+  if (f.save && savable(w)) {
+    f.save->write(w.scenarioText());
+  } else if (f.save) {
+    err << "simhost: --save: " << o.save.string()
+        << " left as it was: the state cannot be saved as a scenario that loads\n";
+    f.outputs.drop(f.save);
   }
-  nlohmann::json report = runReport(w, scenario, reason);
-  if (landing) report["landing"] = landing->report();
-  if (!o.report.empty()) {
-    std::ofstream r(o.report, std::ios::trunc);
-    if (!r) throw RunError(o.report.string() + ": cannot write the report");
-    r << report.dump(2) << "\n";
-  }
+  nlohmann::json report = runReport(w, f.scenarioName, reason);
+  if (f.classReport) report[f.classReportKey] = f.classReport->report();
+  // Names are text in the scenario's own encoding: bytes that are not UTF-8 are replaced.
+  if (f.report)
+    f.report->write(report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  if (f.log) f.log->flush();
+  f.outputs.commitAll();
   out << summaryText(report);
-  if (landing) out << landing->summary();
+  if (f.classReport) out << f.classReport->summary();
+}
+
+void reportRefusedCalls(const Diagnostics &diag, std::ostream &err) {
+  if (diag.refusedCount() == 0) return;
+  err << "simhost: " << diag.refusedCount() << " interface call(s) refused:\n";
+  int shown = 0;
+  for (const Diagnostics::Entry &e : diag.entries())
+    if (e.text.find("refused") != std::string::npos && shown++ < 5)
+      err << "  " << e.text << " (x" << e.count << ")\n";
+}
+
+// The end of a run that failed in flight: what can be written is, with end_reason "failed".
+int failedRun(Flight &f, const RunOptions &o, const RunDefaults &d, const RunError &e,
+              std::ostream &out, std::ostream &err) {
+  err << "simhost: " << e.what() << "\n";
+  try {
+    writeOutputs(f, o, "failed", out, err);
+    if (f.track) finishTrack(*f.track, o, "failed", d, out, err);
+  } catch (const std::exception &again) {
+    err << "simhost: " << again.what() << "\n";
+  }
+  return 1;
 }
 
 }  // namespace
 
 int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, std::ostream &err) {
-  std::unique_ptr<World> world;
-  std::unique_ptr<FlightLog> log;
-  std::unique_ptr<LandingRecorder> landing;
-  std::unique_ptr<TrackWriter> track;
-  std::string scenarioName = o.scenario;
+  Flight f;
   try {
-    WorldSettings s = worldSettings(o.root, o.modules, d);
-    s.dt = o.dt;
-    s.addonRoots = o.addons;
-    std::filesystem::path file = findScenario(o, s.dataRoot);
-    scenarioName = file.stem().string();
-    world = std::make_unique<World>(s);
-    World &w = *world;
-    world->loadScenario(file, [&](ScenarioDocument &doc) {
-      applyStaging(doc, w, o.focus, o.staging);
-      applyLandingLaw(doc, o.focus, o.landingLaw);
-    });
-    applyWindOptions(*world, o.wind, o.windOptions);
-    if (!o.focus.empty()) {
-      Vessel *f = world->findVessel(o.focus);
-      if (!f) throw InputError("--focus: no vessel named \"" + o.focus + "\" in " + file.string());
-      world->setFocus(f);
-    }
-    if (o.staging.propellant) {
-      if (!world->focus()) throw InputError("--staging-propellant: " + file.string() + " has no focus vessel");
-      applyStagingPropellant(*world->focus(), o.staging);
-    }
-    for (const KeyEvent &e : o.events) world->queueKey(e);
-    for (const ControlEvent &e : o.controls) world->controls.queue(e);
-    for (const std::string &a : o.inputs) world->queueInputAnswer(a);
-    for (const auto &v : world->vessels()) v->stateChanged();
-    if (Vessel *f = world->focus())
-      if (VESSEL2 *cb = f->callbacks()) cb->clbkLoadGenericCockpit();
-    if (!o.log.empty()) log = std::make_unique<FlightLog>(o.log, o.logEvery);
-    if (Vessel *f = world->focus(); f && equalsNoCase(f->className(), "larkon"))
-      landing = std::make_unique<LandingRecorder>(*world, *f);
-    track = startTrack(*world, o, scenarioName, landing.get());
+    prepare(o, d, f, err);
   } catch (const InputError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 2;
+    return stop(err, e.what(), 2);
+  } catch (const OutputError &e) {
+    return stop(err, e.what(), 2);
   } catch (const RunError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 1;
+    return stop(err, e.what(), 1);
   }
-  World &w = *world;
-  bool progress = isatty(STDOUT_FILENO);
   try {
-    if (log && w.focus()) log->sample(w, *w.focus());
-    if (track) track->sample();
-    const char *reason;
-    long long lastReport = -1;
-    bool flown = !w.focus() || !w.focus()->landed();
-    while (!(reason = endReason(w, w.focus(), o, flown))) {
-      w.step();
-      if (w.focus() && !w.focus()->landed()) flown = true;
-      if (landing) landing->sample();
-      if (track) track->sample();
-      if (log && w.focus()) log->sample(w, *w.focus());
-      if (progress && w.focus() && static_cast<long long>(w.simTime()) / 10 != lastReport) {
-        lastReport = static_cast<long long>(w.simTime()) / 10;
-        const Vessel &f = *w.focus();
-        out << "\r  t " << static_cast<int>(w.simTime()) << " s  alt " << static_cast<long long>(f.sp.alt) << " m  speed "
-            << static_cast<long long>(f.sp.groundspeed) << " m/s   " << std::flush;
-      }
-    }
-    if (progress) out << "\r" << std::string(60, ' ') << "\r";
-    if (log && w.focus()) log->finalRow(w, *w.focus());
-    finish(w, o, scenarioName, reason, landing.get(), out, err);
-    if (track && finishTrack(*track, o, reason, d, out, err) != 0) return 1;
+    const char *reason = fly(f, o, out);
+    warn(meshWarnings(f.world->diagnostics(), f.meshNotes), err);
+    writeOutputs(f, o, reason, out, err);
+    if (f.track && finishTrack(*f.track, o, reason, d, out, err) != 0) return 1;
+  } catch (const OutputError &e) {
+    return stop(err, e.what() + std::string("; every output left as it was"), 1);
   } catch (const RunError &e) {
-    err << "simhost: " << e.what() << "\n";
-    log.reset();
-    try {
-      finish(w, o, scenarioName, "failed", landing.get(), out, err);
-      if (track) finishTrack(*track, o, "failed", d, out, err);
-    } catch (const std::exception &) {
-    }
-    return 1;
+    return failedRun(f, o, d, e, out, err);
   } catch (const InputError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 2;
+    return stop(err, e.what(), 2);
   }
-  const Diagnostics &diag = w.diagnostics();
-  if (diag.refusedCount() > 0) {
-    err << "simhost: " << diag.refusedCount() << " interface call(s) refused:\n";
-    int shown = 0;
-    for (const Diagnostics::Entry &e : diag.entries())
-      if (e.text.find("refused") != std::string::npos && shown++ < 5) err << "  " << e.text << " (x" << e.count << ")\n";
+  reportRefusedCalls(f.world->diagnostics(), err);
+  if (int signal = interruptSignal()) {
+    err << "simhost: interrupted at t = " << f.world->simTime()
+        << " s; the outputs hold the state there\n";
+    return 128 + signal;
   }
   return 0;
 }
 
 int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
   CommandLine cmd;
-  std::string out, err;
-  int status = parseCommandLine(argc, argv, cmd, out, err);
-  std::cout << out;
-  std::cerr << err;
-  if (status >= 0) return status;
+  CliResult parsed = parseCommandLine(argc, argv, cmd);
+  std::cout << parsed.out;
+  std::cerr << parsed.err;
+  if (!parsed.proceed()) return parsed.exitCode;
+  std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit is a failed write, reported as such
+  std::string program = argc > 0 ? argv[0] : "simhost";
   try {
     switch (cmd.command) {
-      case CommandLine::Command::MonteCarlo:
+      case CommandLine::Command::MonteCarlo: {
+        InterruptGuard guard;
+        cmd.montecarlo.program = program;
         return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
-      case CommandLine::Command::Merge: return mergeShards(cmd.merge, std::cout, std::cerr);
+      }
+      case CommandLine::Command::Merge:
+        cmd.merge.program = program;
+        return mergeShards(cmd.merge, std::cout, std::cerr);
+      case CommandLine::Command::List:
+        return listScenarios(cmd.list, defaults, std::cout, std::cerr);
       case CommandLine::Command::Replay: return runReplay(cmd.replay, defaults, std::cout, std::cerr);
       case CommandLine::Command::Run: break;
     }
+    InterruptGuard guard;
+    cmd.run.progress = isatty(STDOUT_FILENO);
     return runSimulation(cmd.run, defaults, std::cout, std::cerr);
   } catch (const std::exception &e) {
     // A failure no check foresaw still ends with a message and a status, not an abort.

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
+#include "io/output_file.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
 
@@ -40,14 +40,20 @@ std::vector<HudText> drawHud(Vessel &v, int W, int H) {
   return skp.texts;
 }
 
-void writeHudText(const std::vector<HudText> &hud, const std::filesystem::path &file) {
-  std::ofstream o(file, std::ios::binary | std::ios::trunc);
-  if (!o) throw RunError(file.string() + ": cannot write the head-up display");
+void writeHudText(const std::vector<HudText> &hud, OutputFile &out) {
+  std::string text;
   for (const HudText &t : hud) {
     char head[64];
     std::snprintf(head, sizeof head, "%d %d 0x%06X ", t.x, t.y, static_cast<unsigned>(t.colour & 0xFFFFFF));
-    o << head << t.text << "\n";
+    text += head + t.text + "\n";
   }
+  out.write(text);
+}
+
+void writeHudText(const std::vector<HudText> &hud, const std::filesystem::path &file) {
+  OutputFile out("head-up display", file);
+  writeHudText(hud, out);
+  out.commit();
 }
 
 }  // namespace sim

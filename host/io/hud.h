@@ -12,6 +12,8 @@ class Vessel;
 
 namespace sim {
 
+class OutputFile;
+
 struct HudText {
   int x = 0, y = 0;    // [pixel]
   DWORD colour = 0;    // 0x00BBGGRR
@@ -34,8 +36,11 @@ class RecordingSketchpad : public oapi::Sketchpad {
 HUDPAINTSPEC hudPaintSpec(int W, int H);
 // Draws v's head-up display once (clbkDrawHUD in its Sketchpad form) and returns the recording.
 std::vector<HudText> drawHud(Vessel &v, int W, int H);
+// The recording as text, to an output of a set or to a file of its own (OutputError on failure).
+void writeHudText(const std::vector<HudText> &hud, OutputFile &out);
 void writeHudText(const std::vector<HudText> &hud, const std::filesystem::path &file);
 // The recording drawn as a PNG picture of the display (cairo).
+void writeHudPng(const std::vector<HudText> &hud, int W, int H, OutputFile &out);
 void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::filesystem::path &file);
 
 }  // namespace sim

@@ -1,14 +1,33 @@
 // The recorded head-up display drawn as a picture with cairo: a dark display of the given size,
 // each text at its position (the top of the text at y, as the simulator's default font places it)
-// in its colour (0x00BBGGRR).
+// in its colour (0x00BBGGRR). The PNG stream goes through an output file, whose writes are checked.
 #include <cairo.h>
 
 #include "io/hud.h"
-#include "world/errors.h"
+#include "io/output_file.h"
 
 namespace sim {
+namespace {
 
-void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::filesystem::path &file) {
+struct PngSink {
+  OutputFile &out;
+  std::string error;
+};
+
+cairo_status_t writeChunk(void *closure, const unsigned char *data, unsigned int length) {
+  auto *sink = static_cast<PngSink *>(closure);
+  try {
+    sink->out.write(data, length);
+    return CAIRO_STATUS_SUCCESS;
+  } catch (const OutputError &e) {  // never thrown through cairo's frames
+    sink->error = e.what();
+    return CAIRO_STATUS_WRITE_ERROR;
+  }
+}
+
+}  // namespace
+
+void writeHudPng(const std::vector<HudText> &hud, int W, int H, OutputFile &out) {
   cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, W, H);
   cairo_t *cr = cairo_create(surface);
   cairo_set_source_rgb(cr, 0.04, 0.06, 0.10);
@@ -25,9 +44,19 @@ void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::files
   }
   cairo_destroy(cr);
   cairo_surface_flush(surface);
-  cairo_status_t status = cairo_surface_write_to_png(surface, file.c_str());
+  PngSink sink{out, {}};
+  cairo_status_t status = cairo_surface_write_to_png_stream(surface, writeChunk, &sink);
   cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) throw RunError(file.string() + ": cannot write the picture");
+  if (!sink.error.empty()) throw OutputError(sink.error);
+  if (status != CAIRO_STATUS_SUCCESS)
+    throw OutputError(out.path().string() +
+                      ": cannot draw the picture: " + cairo_status_to_string(status));
+}
+
+void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::filesystem::path &file) {
+  OutputFile out("head-up display picture", file);
+  writeHudPng(hud, W, H, out);
+  out.commit();
 }
 
 }  // namespace sim

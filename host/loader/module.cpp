@@ -4,6 +4,7 @@
 // month matched case-insensitively (an unknown month gives 13); result (year % 100) * 10000 +
 // month * 100 + day.
 #include "loader/module.h"
+#include "loader/module_file.h"
 
 #include <dlfcn.h>
 
@@ -74,6 +75,8 @@ Module &ModuleRegistry::load(const std::string &name) {
   }
   if (!found)
     throw InputError("module " + name + ": file " + file.string() + " not found (nor " + lib.string() + ")");
+  if (std::string problem = moduleFileProblem(file); !problem.empty())
+    throw InputError("module " + name + ": cannot load " + file.string() + ": " + problem);
   dlerror();
   void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {

@@ -169,11 +169,22 @@ ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::str
         i++;
       }
     }
-    if (!closed) throw InputError(at(fileName, s.line, "BEGIN_" + name + " without " + end));
+    if (!closed) {
+      std::string what = "BEGIN_" + name;
+      what += " without " + end;
+      throw InputError(at(fileName, s.line, what));
+    }
     if (name == "ENVIRONMENT") readEnvironment(d, s);
     if (name == "FOCUS") readFocus(d, s);
     d.sections.push_back(std::move(s));
   }
+  bool environment = false;
+  for (const ScenarioSection &s : d.sections) environment = environment || s.name == "ENVIRONMENT";
+  // Plain text, an empty file or random bytes read as header lines only: not a scenario.
+  if (d.ships.empty() && !environment)
+    throw InputError(fileName +
+                     ": not a scenario: no vessel (BEGIN_SHIPS ... END_SHIPS) and no "
+                     "BEGIN_ENVIRONMENT section");
   return d;
 }
 

@@ -7,7 +7,8 @@
 //   BEGIN_FOCUS ... END_FOCUS               "Ship NAME"
 //   BEGIN_SHIPS ... END_SHIPS               vessel blocks: "NAME[:CLASS]", lines, "END"
 // Other sections and lines before the first section are kept verbatim and written back.
-// Errors name the file and line.
+// Errors name the file and line; a file with neither a vessel nor an environment section is
+// refused as not a scenario.
 #pragma once
 
 #include <filesystem>

@@ -4,16 +4,16 @@
 // block (clbkLoadStateEx; the standard lines through the default parser) and then gets the state
 // it parsed; once all exist, the ATTACHED links are made, then clbkPostCreation runs for each.
 // A parsed state starts with every tank empty and every thruster at level 0 (VS_FUELRESET,
-// VS_THRUSTRESET), as in the simulator. Saving writes to a temporary file and renames it, so an
-// existing file is never left truncated.
+// VS_THRUSTRESET), as in the simulator. Saving writes to a temporary file of a unique name beside
+// the target and renames it (io/output_file.h), so an existing file is never left truncated.
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
+#include "io/output_file.h"
+#include "physics/attachments.h"
 #include "scenario/document.h"
 #include "scenario/status_lines.h"
 #include "scenario/streams.h"
-#include "physics/attachments.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
 #include "world/text.h"
@@ -57,6 +57,7 @@ void World::loadScenario(const std::filesystem::path &file, const std::function<
       }
       std::string err = diagnostics().takeInputError();
       if (!err.empty()) throw InputError(err);
+      checkPlacement(doc.file, ship, spawn);
       v->applyStatus(spawn.vs, &spawn);
     }
     // Finite values can still place a vessel where no distance or speed can be computed.
@@ -153,22 +154,9 @@ std::string World::scenarioText() {
 }
 
 void World::saveScenario(const std::filesystem::path &file) {
-  std::string text = scenarioText();
-  std::filesystem::path tmp = file;
-  tmp += ".tmp";
-  {
-    std::ofstream o(tmp, std::ios::binary | std::ios::trunc);
-    if (!o) throw RunError(tmp.string() + ": cannot write the scenario");
-    o << text;
-    o.close();
-    if (!o) throw RunError(tmp.string() + ": writing the scenario failed");
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, file, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    throw RunError(file.string() + ": cannot replace the scenario file");
-  }
+  OutputFile out("scenario", file);
+  out.write(scenarioText());
+  out.commit();
 }
 
 }  // namespace sim

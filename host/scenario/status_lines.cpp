@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "scenario/document.h"
 #include "scenario/streams.h"
 #include "vessel/vessel.h"
 #include "world/errors.h"
@@ -34,6 +35,24 @@ const ScenarioReader *readerOf(const VESSELSTATUS2 *vs) {
   for (const ActiveSpawn &a : activeSpawns())
     if (&a.spawn->vs == vs) return a.reader;
   return nullptr;
+}
+
+// What the hand-written forms can mean: a flight above a body's surface, within its sphere of
+// influence and below the speed of light.
+constexpr double kMaxAltitude = 1e9;       // [m]
+constexpr double kMaxSpeed = 299792458.0;  // [m/s]
+
+// The standard keywords, in the parser's order.
+constexpr const char *kStandardKeywords[] = {
+    "STATUS",  "BASE",        "POS",         "HEADING",  "PRPLEVEL",   "FUEL",
+    "THLEVEL", "ENGINE_MAIN", "ENGINE_HOVR", "DOCKINFO", "RPOS",       "RVEL",
+    "AROT",    "VROT",        "ALT",         "ELEMENTS", "IDS",        "NAVFREQ",
+    "XPDR",    "RCSMODE",     "AFCMODE",     "ATTACHED", "FLIGHTDATA", "GSPEED"};
+
+std::string formatValue(double x) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", x);
+  return buf;
 }
 
 bool startsWithNoCase(const char *line, const char *key, const char *&rest) {
@@ -114,6 +133,18 @@ class LineParser {
     return false;
   }
 
+  // A value the line can mean: within [lo, hi], named with its unit range in the message.
+  bool within(double x, double lo, double hi, const std::string &what) {
+    if (x >= lo && x <= hi) return true;
+    char range[96];
+    if (lo == -HUGE_VAL)
+      std::snprintf(range, sizeof range, "at most %g", hi);
+    else
+      std::snprintf(range, sizeof range, "from %g to %g", lo, hi);
+    error(what + " " + formatValue(x) + " out of range (" + range + ")");
+    return false;
+  }
+
   // A value read into an integer field must fit the field's type.
   bool fits(double x, double lo, double hi, const char *key) {
     if (x >= lo && x <= hi) return true;
@@ -127,7 +158,8 @@ class LineParser {
     if (startsWithNoCase(line, "STATUS", r)) return status(r);
     if (startsWithNoCase(line, "BASE", r)) return base(r);
     if (startsWithNoCase(line, "POS", r)) {
-      if (numbers(r, "POS", d, 2)) vs_.surf_lng = d[0] * RAD, vs_.surf_lat = d[1] * RAD;
+      if (numbers(r, "POS", d, 2) && within(d[1], -90, 90, "POS: latitude"))
+        vs_.surf_lng = d[0] * RAD, vs_.surf_lat = d[1] * RAD;
       return;
     }
     if (startsWithNoCase(line, "HEADING", r)) {
@@ -136,7 +168,7 @@ class LineParser {
     }
     if (startsWithNoCase(line, "PRPLEVEL", r)) return indexed(r, "PRPLEVEL", true);
     if (startsWithNoCase(line, "FUEL", r)) {
-      if (!numbers(r, "FUEL", d, 1)) return;
+      if (!numbers(r, "FUEL", d, 1) || !within(d[0], 0, 1, "FUEL: level")) return;
       for (size_t i = 0; i < v_.def.tanks.size(); i++)
         if (!fillFits(i, d[0])) return error("FUEL: level out of range for tank " + std::to_string(i));
       if (spawn_) spawn_->ext.legacyFuel = d[0];
@@ -169,7 +201,7 @@ class LineParser {
       return;
     }
     if (startsWithNoCase(line, "ALT", r)) {
-      if (numbers(r, "ALT", d, 1)) {
+      if (numbers(r, "ALT", d, 1) && within(d[0], -HUGE_VAL, kMaxAltitude, "ALT")) {
         vs_.vrot.x = d[0];
         if (spawn_) spawn_->ext.hasAlt = true, spawn_->ext.alt = d[0];
       }
@@ -198,7 +230,9 @@ class LineParser {
     if (startsWithNoCase(line, "ATTACHED", r)) return attached(r);
     if (startsWithNoCase(line, "FLIGHTDATA", r)) return;
     if (startsWithNoCase(line, "GSPEED", r)) {
-      if (numbers(r, "GSPEED", d, 2) && spawn_) spawn_->ext.groundSpeed = d[0], spawn_->ext.pathAngle = d[1] * RAD;
+      if (numbers(r, "GSPEED", d, 2) && within(d[0], 0, kMaxSpeed, "GSPEED: speed") &&
+          within(d[1], -90, 90, "GSPEED: path angle") && spawn_)
+        spawn_->ext.groundSpeed = d[0], spawn_->ext.pathAngle = d[1] * RAD;
       return;
     }
   }
@@ -250,9 +284,11 @@ class LineParser {
     std::vector<std::pair<int, double>> values;
     if (!readIndexedValues(r, values)) return error(std::string(key) + ": expected index:value pairs");
     if (fuel)
-      for (auto [i, val] : values)
+      for (auto [i, val] : values) {
+        if (!within(val, 0, 1, std::string(key) + ": level of tank " + std::to_string(i))) return;
         if (!fillFits(static_cast<size_t>(i), val))
           return error(std::string(key) + ": level out of range for tank " + std::to_string(i));
+      }
     if (!spawn_) return;  // a module's own structure has no list storage
     for (auto [i, val] : values) {
       if (fuel)
@@ -322,6 +358,29 @@ SpawnScope::~SpawnScope() { activeSpawns().pop_back(); }
 
 void parseStandardLine(Vessel &v, const char *line, VESSELSTATUS2 &vs) { LineParser(v, vs).parse(line); }
 
+const char *standardKeyword(const char *line) {
+  const char *rest;
+  for (const char *k : kStandardKeywords)
+    if (startsWithNoCase(line, k, rest)) return k;
+  return nullptr;
+}
+
+void checkPlacement(const std::string &file, const ShipBlock &ship, const VesselSpawn &spawn) {
+  if (!spawn.vs.rbody && !spawn.ext.attached)
+    throw InputError(at(file, ship.line,
+                        "vessel \"" + ship.name + "\" has no STATUS line (nowhere to place it)"));
+  if (spawn.ext.flying && spawn.ext.hasAlt && spawn.ext.alt < 0) {
+    int line = ship.line;
+    for (const SourceLine &l : ship.lines) {
+      const char *rest;
+      if (startsWithNoCase(trimScenarioLine(l.text).c_str(), "ALT", rest)) line = l.number;
+    }
+    throw InputError(
+        at(file, line,
+           "ALT " + formatValue(spawn.ext.alt) + ": below the surface for a flying vessel"));
+  }
+}
+
 void writeStandardLines(Vessel &v, FILEHANDLE scn) {
   World &w = v.world();
   const CelestialBody *ref = v.landed() ? v.st.landed.body : w.gravityRefAt(v.globalPos());
@@ -365,7 +424,9 @@ void writeStandardLines(Vessel &v, FILEHANDLE scn) {
   std::string prp;
   for (size_t i = 0; i < v.def.tanks.size(); i++) {
     double cap = v.def.tanks[i].maxMass;
-    double f = cap > 0 ? v.st.tankMass[i] / cap : 0.0;
+    // A module may have set a mass beyond the capacity (or below 0): the level is written within
+    // [0, 1], the range the reader takes, so that the saved scenario loads again.
+    double f = cap > 0 ? std::clamp(v.st.tankMass[i] / cap, 0.0, 1.0) : 0.0;
     if (f == 0) continue;
     char item[64];
     std::snprintf(item, sizeof item, "%s%zu:%0.6f", prp.empty() ? "" : " ", i, f);

@@ -102,7 +102,8 @@ Parsed parse(std::vector<std::string> args) {
 }
 
 TEST(CommandLine, HelpDocumentsEveryOption) {
-  for (auto args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"run", "--help"}}) {
+  for (const auto &args :
+       {std::vector<std::string>{"--help"}, std::vector<std::string>{"run", "--help"}}) {
     Parsed p = parse(args);
     EXPECT_EQ(p.status, 0);
     EXPECT_EQ(p.err, "");
@@ -188,6 +189,120 @@ TEST(CommandLine, BadValuesExitTwoNamingTheOption) {
   Parsed none = parse({});
   EXPECT_EQ(none.status, 2);
   EXPECT_FALSE(none.err.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Any command line: its result and what it set.
+struct ParsedAll {
+  sim::CliResult result;
+  sim::CommandLine cmd;
+};
+ParsedAll parseAll(std::vector<std::string> args) {
+  args.insert(args.begin(), "simhost");
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  ParsedAll p;
+  p.result = sim::parseCommandLine(static_cast<int>(argv.size()), argv.data(), p.cmd);
+  return p;
+}
+
+TEST(CommandLine, NumbersMustBeFiniteAndWithinTheirRange) {
+  struct Case {
+    std::vector<std::string> args;
+    const char *named;
+  };
+  std::vector<Case> cases = {{{"run", "--dt", "nan"}, "--dt"},
+                             {{"run", "--until", "1e300"}, "--until"},
+                             {{"run", "--until", "1.00001e8"}, "--until"},
+                             {{"run", "--until", "nan"}, "--until"},
+                             {{"run", "--log-every", "nan"}, "--log-every"},
+                             {{"run", "--wind", ""}, "--wind"},
+                             {{"run", "--hud-size", ""}, "--hud-size"},
+                             {{"montecarlo", "--path-angle", "nan"}, "--path-angle"},
+                             {{"montecarlo", "--heading", "inf"}, "--heading"},
+                             {{"montecarlo", "--downrange", "nan"}, "--downrange"},
+                             {{"montecarlo", "--propellant", "-inf"}, "--propellant"},
+                             {{"montecarlo", "--alt", "nan:70000"}, "--alt"},
+                             {{"montecarlo", "--wind", ""}, "--wind"},
+                             {{"montecarlo", "--dt", ""}, "--dt"},
+                             {{"montecarlo", "--shard", ""}, "--shard"},
+                             {{"montecarlo", "--out", ""}, "--out"},
+                             {{"montecarlo", "--seed", "-1"}, "--seed"},
+                             {{"montecarlo", "--seed", "99999999999999999999999"}, "--seed"},
+                             {{"montecarlo", "--seed", ""}, "--seed"}};
+  for (const char *staging : {"--staging-alt", "--staging-speed", "--staging-angle",
+                              "--staging-heading", "--staging-downrange", "--staging-propellant"})
+    for (const char *value : {"nan", "inf", "-1e300"})
+      cases.push_back({{"run", staging, value}, staging});
+  for (const Case &c : cases) {
+    ParsedAll p = parseAll(c.args);
+    EXPECT_EQ(p.result.exitCode, 2) << c.args[1] << " " << c.args.back();
+    EXPECT_NE(p.result.err.find(c.named), std::string::npos) << p.result.err;
+  }
+  ParsedAll ok = parseAll({"run", "--until", "1e8", "--staging-alt", "65000", "--dt", "0.001"});
+  ASSERT_TRUE(ok.result.proceed()) << ok.result.err;
+  EXPECT_EQ(*ok.cmd.run.staging.altitude, 65000);
+  EXPECT_FALSE(ok.cmd.run.staging.speed.has_value());
+}
+
+TEST(CommandLine, SeedsSpanZeroToTheLargest64BitNumber) {
+  std::string error;
+  unsigned long long seed = 7;
+  for (auto [text, value] : std::vector<std::pair<const char *, unsigned long long>>{
+           {"0", 0}, {"1", 1}, {"18446744073709551615", 18446744073709551615ull}, {" 42 ", 42}}) {
+    EXPECT_TRUE(sim::parseSeed(text, seed, error)) << text << ": " << error;
+    EXPECT_EQ(seed, value) << text;
+  }
+  for (const char *bad : {"-1", "-0", "18446744073709551616", "99999999999999999999999", "1.5",
+                          "1e3", "0x10", "+3", "seven", ""})
+    EXPECT_FALSE(sim::parseSeed(bad, seed, error)) << bad;
+  ParsedAll p = parseAll({"montecarlo", "--seed", "18446744073709551615", "--resume"});
+  ASSERT_TRUE(p.result.proceed()) << p.result.err;
+  EXPECT_EQ(p.cmd.montecarlo.seed, 18446744073709551615ull);
+  EXPECT_TRUE(p.cmd.montecarlo.resume);
+}
+
+TEST(CommandLine, EventsTheRunEndsBeforeAreWarnedAbout) {
+  // dt 0.02 and --until 10: the last step starts at 9.98 s.
+  for (auto [t, delivered] : std::vector<std::pair<double, bool>>{
+           {0, true}, {9.98, true}, {9.97, true}, {9.99, false}, {10, false}, {20, false}})
+    EXPECT_EQ(sim::deliveredBefore(t, 0.02, 10), delivered) << t;
+  ParsedAll p = parseAll({"run", "--until", "10", "--key", "20:J", "--key", "9.98:K", "--code",
+                          "10:2301", "--key", "9.99:shift+B"});
+  ASSERT_TRUE(p.result.proceed()) << p.result.err;
+  EXPECT_EQ(p.cmd.run.events.size(), 4u);
+  for (const char *late : {"--key 20:J", "--code 10:2301", "--key 9.99:shift+B"})
+    EXPECT_NE(p.result.err.find(std::string("warning: ") + late +
+                                ": the run ends before it (--until 10 s)"),
+              std::string::npos)
+        << p.result.err;
+  EXPECT_EQ(p.result.err.find("9.98:K"), std::string::npos) << p.result.err;
+  EXPECT_EQ(parseAll({"run", "--key", "2000:J"}).result.err,
+            "");  // no --until: the run may get there
+}
+
+TEST(CommandLine, VersionListAndUnknownSubcommands) {
+  ParsedAll version = parseAll({"--version"});
+  EXPECT_EQ(version.result.exitCode, 0);
+  EXPECT_EQ(version.result.out, sim::versionText());
+  EXPECT_EQ(version.result.out.rfind("simhost ", 0), 0u);
+  ParsedAll list = parseAll({"list", "--root", "elsewhere"});
+  ASSERT_TRUE(list.result.proceed()) << list.result.err;
+  EXPECT_EQ(list.cmd.command, sim::CommandLine::Command::List);
+  EXPECT_EQ(list.cmd.list.root, "elsewhere");
+  for (const char *unknown : {"fly", "Run", "lists"}) {
+    ParsedAll p = parseAll({unknown, "--dt", "0.1"});
+    EXPECT_EQ(p.result.exitCode, 2);
+    EXPECT_NE(p.result.err.find(std::string("unknown subcommand \"") + unknown + "\""),
+              std::string::npos)
+        << p.result.err;
+  }
+  ParsedAll help = parseAll({"--help"});
+  for (const char *item : {"--version", "list", "--resume"})
+    EXPECT_NE(help.result.out.find(item), std::string::npos) << item;
 }
 
 }  // namespace

@@ -4,15 +4,51 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "loader/module.h"
 #include "world/errors.h"
 #include "world_fixture.h"
 
 namespace hosttest {
+
+// A limit on the size of files this process writes, for as long as it lives: a write beyond it
+// fails (EFBIG; SIGXFSZ is ignored meanwhile), as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = old_;
+    lower.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FileSizeLimit(const FileSizeLimit &) = delete;
+  FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+ private:
+  rlimit old_{};
+  void (*previous_)(int) = nullptr;
+};
+
+// The names in a folder, sorted.
+inline std::vector<std::string> folderEntries(const std::filesystem::path &dir) {
+  std::vector<std::string> names;
+  for (const auto &e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // The bundled data plus classes for the test modules: "recorder" (records its callbacks),
 // "nullmod" (ovcInit returns null), "incomplete" (lacks ovcExit), "ghost" (names a module file

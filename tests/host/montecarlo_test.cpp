@@ -254,6 +254,96 @@ TEST(MonteCarlo, MergeTakesShardsOfOneSetAndRefusesWhatDoesNotBelong) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(MonteCarlo, RecordsMustHoldWhatTheTableReads) {
+  struct Case {
+    const char *field;
+    nlohmann::json value;
+    const char *problem;
+  };
+  for (const Case &c : std::vector<Case>{
+           {"run", 5, "run 5 lies outside the set's runs 1-4"},
+           {"run", 0, "run 0 lies outside"},
+           {"run", -1, "run -1 lies outside"},
+           {"run", "3", "not a montecarlo record"},
+           {"exit_status", "zero", "exit_status is not a whole number"},
+           {"exit_status", 0.5, "exit_status is not a whole number"},
+           {"command", 7, "command is not text"},
+           {"inputs", {{"dt_s", "fast"}}, "inputs.dt_s is not a number"},
+           {"inputs", {{"dt_s", 0.02}, {"wind_model", 3}}, "inputs.wind_model is not text"},
+           {"landing", {{"verdict", "splashed"}}, "unknown verdict \"splashed\""},
+           {"landing",
+            {{"verdict", "crashed"}, {"main_propellant_kg", "lots"}},
+            "landing.main_propellant_kg is not a number"},
+           {"landing",
+            {{"verdict", "crashed"}, {"distance_at_rest_m", "far"}},
+            "landing.distance_at_rest_m"},
+           {"landing", nlohmann::json::array({1, 2}), "landing is not an object"},
+           {"set",
+            {{"seed", -5}, {"runs", 4}, {"scenario", "x"}},
+            "set.seed is not a whole number"},
+           {"set", {{"seed", 5}, {"runs", "4"}, {"scenario", "x"}}, "set.runs"}}) {
+    nlohmann::json r = record(2, "landed upright", 1.0, 0.1);
+    r[c.field] = c.value;
+    EXPECT_NE(sim::recordProblem(r).find(c.problem), std::string::npos)
+        << c.field << ": " << sim::recordProblem(r);
+  }
+  EXPECT_EQ(sim::recordProblem(record(4, "missed", 300.0, 1.0)), "");
+  nlohmann::json windy = record(4, "missed", 300.0, 1.0);
+  windy["inputs"] = {
+      {"dt_s", 0.02}, {"wind_model", "profile"}, {"turbulence", "light"}, {"turbulence_seed", 7}};
+  EXPECT_EQ(sim::recordProblem(windy), "");
+  EXPECT_EQ(sim::recordProblem(record(1, "", 0, 0, 2)), "");  // a failed run has no landing report
+  nlohmann::json lost = record(3, "landed upright", 1.0, 0.1);
+  lost["landing"]["distance_at_rest_m"] = nullptr;  // the target was lost
+  EXPECT_EQ(sim::recordProblem(lost), "");
+}
+
+TEST(MonteCarlo, MergeRefusesRecordsOutsideTheSetAndFoldersNamingFileAndLine) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "montecarlo_merge_refusals";
+  std::filesystem::create_directories(dir / "folder.jsonl");
+  auto write = [&](const char *name, const std::vector<nlohmann::json> &recs) {
+    std::ofstream f(dir / name);
+    for (const nlohmann::json &r : recs) f << r.dump() << "\n";
+    return dir / name;
+  };
+  nlohmann::json unknown = record(3, "landed upright", 1.0, 0.1);
+  unknown["landing"]["verdict"] = "sideways";
+  // Three records, one of them run 999 of a 4-run set: a merge must not call the set complete.
+  auto big =
+      write("big.jsonl", {record(1, "landed upright", 1.0, 0.1), record(2, "crashed", 4.0, 1.0),
+                          record(999, "landed upright", 1.0, 0.1)});
+  for (auto [file, message] : std::vector<std::pair<std::filesystem::path, std::string>>{
+           {big, "big.jsonl:3: run 999 lies outside the set's runs 1-4"},
+           {write("neg.jsonl", {record(-1, "crashed", 1.0, 1.0)}),
+            "neg.jsonl:1: run -1 lies outside"},
+           {write("verdict.jsonl", {record(1, "crashed", 1.0, 1.0), unknown}),
+            "verdict.jsonl:2: unknown verdict"},
+           {dir / "folder.jsonl", "folder.jsonl: a folder, not a record file"}}) {
+    sim::MergeOptions o;
+    o.inputs = {file};
+    std::ostringstream out, err;
+    EXPECT_EQ(sim::mergeShards(o, out, err), 2) << file;
+    EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(MonteCarlo, TheWorstRunsArePrintedToRunAsTheProgramWasInvokedAndFailuresAreCounted) {
+  std::vector<nlohmann::json> records = {record(1, "landed upright", 2.0, 0.1),
+                                         record(2, "", 0, 0, 1), record(3, "", 0, 0, 2)};
+  nlohmann::json set = {
+      {"seed", 5}, {"runs", 4}, {"scenario", "Booster recovery"}, {"first", 1}, {"last", 4}};
+  for (auto [program, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"build/bin/simhost", "    build/bin/simhost run replay-2\n"},
+           {"/opt/my sims/simhost", "    '/opt/my sims/simhost' run replay-2\n"},
+           {"simhost", "    simhost run replay-2\n"}})
+    EXPECT_NE(sim::summaryTable(records, set, 3, -1, 0, program).find(shown), std::string::npos)
+        << program;
+  EXPECT_EQ(sim::failedRuns(records), 2);
+  EXPECT_EQ(sim::failedRuns({records[0]}), 0);
+}
+
 TEST(MonteCarlo, CommandLineChecksIntervalsAndShards) {
   sim::Interval i;
   std::string error;

@@ -116,6 +116,49 @@ TEST_F(ScenarioErrors, LinksAndFocusMustNameWhatExists) {
   EXPECT_NE(w->scenarioText().find("  ATTACHED 0:1,Dock\n"), std::string::npos);
 }
 
+TEST_F(ScenarioErrors, FilesThatHoldNoScenarioAreRefused) {
+  std::string bytes;
+  unsigned x = 12345;
+  for (int i = 0; i < 4000; i++) bytes += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+  for (const std::string &text :
+       {std::string(), std::string("just some words\nand more of them\n"), bytes,
+        std::string("BEGIN_SHIPS\nEND_SHIPS\n"), std::string("BEGIN_DESC\nx\nEND_DESC\n")})
+    EXPECT_NE(error(text).find("bad.scn: not a scenario: no vessel"), std::string::npos)
+        << text.substr(0, 40);
+  auto w = makeWorld(0.1, root.path());
+  EXPECT_EQ(
+      hosttest::loadError(*w, root, "empty", "BEGIN_ENVIRONMENT\n  System Sol\nEND_ENVIRONMENT\n"),
+      "");
+}
+
+TEST_F(ScenarioErrors, ValuesTheLinesCannotMeanAreRefused) {
+  struct Case {
+    const char *line, *message;
+  };
+  for (const Case &c : std::vector<Case>{
+           {"  PRPLEVEL 0:-1", "PRPLEVEL: level of tank 0 -1 out of range (from 0 to 1)"},
+           {"  PRPLEVEL 0:0.5 1:5", "PRPLEVEL: level of tank 1 5 out of range"},
+           {"  FUEL 1.5", "FUEL: level 1.5 out of range"},
+           {"  POS 10 95", "POS: latitude 95 out of range (from -90 to 90)"},
+           {"  ALT 1e30", "ALT 1e+30 out of range (at most 1e+09)"},
+           {"  GSPEED 1e25 10", "GSPEED: speed 1e+25 out of range"},
+           {"  GSPEED -5 0", "GSPEED: speed -5 out of range"},
+           {"  GSPEED 100 500", "GSPEED: path angle 500 out of range (from -90 to 90)"}})
+    EXPECT_TRUE(namesFileLine(lineError(c.line), 9, c.message));
+  auto flying = [](const std::string &alt) {
+    return hosttest::scenarioWithShips("C:drop_capsule\n  STATUS Flying Earth\n  POS 1 2\n" + alt +
+                                       "  HEADING 0\n  GSPEED 100 0\nEND\n");
+  };
+  EXPECT_TRUE(namesFileLine(error(flying("  ALT -1e6\n")), 10,
+                            "ALT -1e+06: below the surface for a flying vessel"));
+  EXPECT_TRUE(
+      namesFileLine(error(hosttest::scenarioWithShips("Crate:cargo_crate\n  POS 1 2\nEND\n")), 7,
+                    "vessel \"Crate\" has no STATUS line"));
+  auto w = makeWorld(0.1, root.path());
+  EXPECT_EQ(hosttest::loadError(*w, root, "good", flying("  ALT 0\n")),
+            "");  // on the surface is no error
+}
+
 TEST(ScenarioSave, ReplacesTheFileWithoutTruncatingIt) {
   TempDataRoot root;
   auto w = makeWorld(0.1, root.path());
@@ -131,12 +174,19 @@ TEST(ScenarioSave, ReplacesTheFileWithoutTruncatingIt) {
   std::getline(before, old);
   EXPECT_EQ(old, "old contents") << "the old file was written over in place";
 
-  // If the new text cannot be written, the old file stays as it was.
+  // If the new text cannot be written, the old file stays as it was, and nothing is left beside it;
+  // a file of the user's named like a temporary one is not touched.
   std::ofstream(target, std::ios::trunc) << "keep me\n";
-  std::filesystem::create_directory(target.string() + ".tmp");
-  EXPECT_THROW(w->saveScenario(target), sim::RunError);
+  std::ofstream(target.string() + ".tmp") << "mine\n";
+  {
+    hosttest::FileSizeLimit limit(16);
+    EXPECT_THROW(w->saveScenario(target), sim::RunError);
+  }
   EXPECT_EQ(readFile(target), "keep me\n");
-  std::filesystem::remove(target.string() + ".tmp");
+  EXPECT_EQ(hosttest::folderEntries(target.parent_path()),
+            (std::vector<std::string>{"saved.scn", "saved.scn.tmp", "src.scn"}));
+  w->saveScenario(target);
+  EXPECT_EQ(readFile(target.string() + ".tmp"), "mine\n");
   EXPECT_THROW(w->saveScenario(root.file("no_such_dir/x.scn")), sim::RunError);
 }
 
@@ -164,10 +214,11 @@ TEST_F(ScenarioErrors, StatesTooLargeToMeasureAreRefused) {
   EXPECT_TRUE(namesFileLine(lineError("  RPOS 7e6 0 0\n  RVEL 0 -1e300 0"), 7, "too large"));
   // (a VROT too large is capped at the host's rate limit instead: DefaultParser.AngularRatesBeyondTheCapAreCapped)
   EXPECT_TRUE(namesFileLine(lineError("  STATUS Landed Earth\n  POS 1 2\n  ALT -1e308\n  AROT 0 0 0"), 7, "too large"));
-  EXPECT_TRUE(
-      namesFileLine(error(hosttest::scenarioWithShips("C:drop_capsule\n  STATUS Flying Earth\n  POS 1 2\n  ALT 100\n"
-                                                      "  GSPEED 1e300 0\nEND\n")),
-                    7, "too large"));
+  // (a ground speed that large is beyond the speed of light, refused on its own line)
+  EXPECT_TRUE(namesFileLine(error(hosttest::scenarioWithShips(
+                                "C:drop_capsule\n  STATUS Flying Earth\n  POS 1 2\n  ALT 100\n"
+                                "  GSPEED 1e300 0\nEND\n")),
+                            11, "GSPEED: speed 1e+300 out of range"));
 }
 
 // True if every module the scenario's classes name has been built (others are being written

@@ -171,7 +171,7 @@ TEST_F(DefaultParser, AngularRatesBeyondTheCapAreCapped) {
 // saved before it loads again and none after it is taken for a good one.
 TEST_F(DefaultParser, AFlightTooLargeToMeasureEndsAtTheStepThatMakesIt) {
   Vessel &v = load("fast", "drop_capsule",
-                   "  STATUS Flying Earth\n  POS 10 20\n  ALT 70000\n  HEADING 90\n  GSPEED 1.09e135 -5\n");
+                   "  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n  RVEL 0 -1.09e135 0\n");
   EXPECT_GT(v.sp.groundspeed, 1e134);
   int steps = 0;
   bool ended = false;
@@ -188,6 +188,17 @@ TEST_F(DefaultParser, AFlightTooLargeToMeasureEndsAtTheStepThatMakesIt) {
     }
   }
   EXPECT_TRUE(ended);  // here at the first step: its drag alone is 1e266 m/s^2
+}
+
+// The keywords the default parser reads, for telling a module's lines from the simulator's.
+TEST(StandardLines, KeywordsAreKnownAsTheParserMatchesThem) {
+  for (const char *line : {"STATUS Landed Earth", "rpos 1 2 3", "PRPLEVEL 0:1", "ALT 5",
+                           "Gspeed 1 2", "ATTACHED 0:0,X", "XPDR 4", "FLIGHTDATA", "POSITION 1"})
+    EXPECT_NE(sim::standardKeyword(line), nullptr) << line;
+  for (const char *line :
+       {"LEGS 0 0 0 0", "APST 0 0 0 0 0", "LPRM NULL", "SOLP 1", "NPLS 2", "ZZZ"})
+    EXPECT_EQ(sim::standardKeyword(line), nullptr) << line;
+  EXPECT_STREQ(sim::standardKeyword("POSITION 1"), "POS");  // matched as a prefix, as it is read
 }
 
 TEST_F(DefaultParser, TanksStartEmptyUnlessListed) {
@@ -208,6 +219,16 @@ TEST_F(DefaultParser, TanksStartEmptyUnlessListed) {
   sim::VesselSpawn s = orbiting(earth, _V(7e6, 0, 0), _V(0, 0, 7500));
   Vessel &kept = w->createVessel("K", "recorder", s);
   EXPECT_DOUBLE_EQ(kept.st.tankMass.at(0), 50.0);
+}
+
+// A module can put more into a tank than it holds: the level saved is the reader's largest, 1.
+TEST_F(DefaultParser, ALevelBeyondTheCapacityIsSavedAsFullAndLoadsAgain) {
+  Vessel &v = load("overfull", "recorder", hosttest::orbitLines() + "  PRPLEVEL 0:0.25\n");
+  v.systems().tankMass[0] = 1.5 * v.def.tanks[0].maxMass;
+  std::string saved = w->scenarioText();
+  EXPECT_NE(saved.find("  PRPLEVEL 0:1.000000\n"), std::string::npos) << saved;
+  auto again = makeWorld(0.1, root.path());
+  EXPECT_EQ(hosttest::loadError(*again, root, "again", saved), "");
 }
 
 TEST_F(DefaultParser, ThrusterAndPropellantListsArePairs) {

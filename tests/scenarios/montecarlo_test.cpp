@@ -12,6 +12,14 @@ namespace {
 
 using namespace testsupport;
 
+// Files in dir whose names start with a dot (temporaries of outputs).
+int hosttestEntries(const std::filesystem::path &dir) {
+  int n = 0;
+  for (const auto &e : std::filesystem::directory_iterator(dir))
+    n += e.path().filename().string()[0] == '.';
+  return n;
+}
+
 std::map<int, nlohmann::json> records(const std::filesystem::path &file) {
   std::map<int, nlohmann::json> byRun;
   std::ifstream in(file);
@@ -24,7 +32,7 @@ std::map<int, nlohmann::json> records(const std::filesystem::path &file) {
 
 TEST(MonteCarloRuns, ShardsMergeIntoTheWholeSetAndACommandReplaysItsRun) {
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   const std::vector<std::string> set = {"montecarlo", "--runs", "5", "--seed", "11", "--jobs", "2"};
   auto with = [&](std::vector<std::string> extra) {
     std::vector<std::string> a = set;
@@ -61,13 +69,17 @@ TEST(MonteCarloRuns, ShardsMergeIntoTheWholeSetAndACommandReplaysItsRun) {
 
 TEST(MonteCarloRuns, BadOptionsAndABaseThatCannotBeDispersedExitTwo) {
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"montecarlo", "--shard", "3/2"}, "--shard"},
            {{"montecarlo", "--dt", "0.1:0.01"}, "--dt"},
            {{"montecarlo", "--wind", "0:500"}, "--wind"},
            {{"montecarlo", "--runs", "0"}, "--runs"},
            {{"montecarlo", "Demo"}, "Demo.scn"},
+           {{"montecarlo", "--seed", "-1"}, "--seed"},
+           {{"montecarlo", "--seed", "99999999999999999999999"}, "--seed"},
+           {{"montecarlo", "--out", "/dev/null"}, "--out: /dev/null: cannot write"},
+           {{"montecarlo", "--out", "no/set.jsonl"}, "--out: no/set.jsonl: cannot write"},
            {{"merge"}, "FILES"}}) {
     Outcome r = simhost(dir, args);
     EXPECT_EQ(r.status, 2) << args[1];
@@ -89,7 +101,7 @@ TEST(MonteCarloRuns, SeededSetLandsUprightAtLeastAsOftenAsMeasured) {
   const double bar = 0.045;  // 9 of 200 (83 of them with --wind-model constant)
 #endif
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   Outcome r = simhost(dir, {"montecarlo", "--runs", std::to_string(runs), "--seed", "2026", "--out", "set.jsonl",
                             "--worst", "3"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -132,6 +144,91 @@ TEST(MonteCarloRuns, SeededSetWithThePrecisionLawLandsOnThePadAtLeastAsOftenAsMe
              l["touchdown_horizontal_speed_mps"].get<double>() <= 0.3;
   }
   EXPECT_GE(static_cast<double>(onPad) / runs, bar) << r.out;
+}
+
+// The records of a file, one line each, in file order.
+std::vector<std::string> lines(const std::filesystem::path &file) {
+  std::vector<std::string> all;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) all.push_back(line);
+  return all;
+}
+
+// A set interrupted in flight keeps its finished runs whole and leaves nothing behind; --resume
+// flies the rest, and the set is the one flown in one go. The signal comes once two runs have
+// finished, while two more fly (some 0.7 s each here).
+TEST(MonteCarloRuns, AnInterruptedSetKeepsItsRecordsAndResumes) {
+  TempDataRoot root;
+  const std::filesystem::path &dir = root.path();
+  std::filesystem::path tmp = dir / "tmp";
+  std::filesystem::create_directories(tmp);
+  const std::vector<std::string> set = {"montecarlo", "--runs",  "6",    "--seed",      "5",
+                                        "--jobs",     "2",       "--dt", "0.004:0.004", "--out",
+                                        "set.jsonl",  "--worst", "0"};
+  Outcome stopped = simhostStopped(dir, set, 60, SIGTERM, tmp.string(), "2/6 runs");
+  EXPECT_EQ(stopped.status, 143) << stopped.err;
+  EXPECT_NE(stopped.out.find("montecarlo: "), std::string::npos) << "no summary of what finished";
+  EXPECT_NE(stopped.err.find("interrupted: "), std::string::npos) << stopped.err;
+  EXPECT_EQ(processesMentioning(tmp.string()), 0) << "runs left flying";
+  EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "the runs' folder left behind";
+  std::vector<std::string> kept = lines(dir / "set.jsonl");
+  EXPECT_GE(kept.size(), 2u);
+  EXPECT_LT(kept.size(), 6u);
+  for (const std::string &l : kept) EXPECT_EQ(nlohmann::json::parse(l)["exit_status"], 0) << l;
+
+  std::vector<std::string> resume = set;
+  resume.push_back("--resume");
+  Outcome resumed = simhost(dir, resume, "TMPDIR=" + testsupport::quoted(tmp.string()));
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  std::vector<std::string> all = lines(dir / "set.jsonl");
+  ASSERT_EQ(all.size(), 6u);
+  EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin())) << "the kept records changed";
+  std::vector<std::string> once = set;
+  once[once.size() - 3] = "once.jsonl";
+  ASSERT_EQ(simhost(dir, once).status, 0);
+  EXPECT_EQ(records(dir / "set.jsonl"), records(dir / "once.jsonl"));
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+
+  // Another set's records are refused, naming the line; the file stays as it was.
+  std::vector<std::string> other = resume;
+  other[4] = "6";
+  Outcome refused = simhost(dir, other);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("--resume: set.jsonl:1: a record of another set"), std::string::npos)
+      << refused.err;
+  EXPECT_EQ(lines(dir / "set.jsonl"), all);
+}
+
+// A new set over a finished one replaces it only once it is whole: interrupted, the old stays.
+TEST(MonteCarloRuns, AnInterruptedSetLeavesAnExistingRecordFileAsItWas) {
+  TempDataRoot root;
+  const std::filesystem::path &dir = root.path();
+  std::ofstream(dir / "set.jsonl") << "{\"finished\": \"set\"}\n";
+  Outcome r = simhostStopped(
+      dir,
+      {"montecarlo", "--runs", "4", "--jobs", "2", "--dt", "0.004:0.004", "--out", "set.jsonl"}, 60,
+      SIGINT, "", "1/4 runs");
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_EQ(readFile(dir / "set.jsonl"), "{\"finished\": \"set\"}\n");
+  EXPECT_EQ(hosttestEntries(dir), 0) << "a temporary record file left beside it";
+}
+
+// Runs that fail (a second vessel in the scenario too fast to measure ends every flight at its
+// first step) make the set fail, saying how many.
+TEST(MonteCarloRuns, ASetWhoseRunsFailExitsOne) {
+  TempDataRoot root;
+  std::string text = readFile(dataRoot() / "Scenarios" / "Booster recovery.scn");
+  text.insert(
+      text.find("END_SHIPS"),
+      "Rock:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n  RVEL 0 -1.09e135 0\nEND\n");
+  std::filesystem::path scn = root.writeScenario("doomed", text);
+  Outcome r =
+      simhost(root.path(), {"montecarlo", scn.string(), "--runs", "3", "--out", "set.jsonl"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("montecarlo: 3 of 3 runs failed"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("failed                    3  100.0 %"), std::string::npos) << r.out;
+  for (auto &[k, rec] : records(root.path() / "set.jsonl"))
+    EXPECT_EQ(rec["exit_status"], 1) << rec.dump();
 }
 
 }  // namespace

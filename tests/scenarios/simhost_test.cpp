@@ -132,19 +132,22 @@ TEST_F(Simhost, AShortPassiveRunWritesWhatItIsAskedFor) {
   EXPECT_NE(readFile(dir / "s.scn").find("Crate:cargo_crate\n  STATUS Landed Earth\n  POS 1.0000000 2.0000000\n"),
             std::string::npos);
 
-  // A file that cannot be written is a failure of the run, not a success.
+  // A file that cannot be written is refused before the flight, naming the option.
   r = simhost(dir, {"run", root.file("Scenarios/Crate.scn").string(), "--until", "1", "--save",
                     root.file("no_such_dir/s.scn").string()});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("s.scn"), std::string::npos) << r.err;
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--save: " + root.file("no_such_dir/s.scn").string() + ": cannot write"),
+            std::string::npos)
+      << r.err;
 }
 
 // A run that fails on a state too large to measure ends with status 1 and does not replace the
 // file --save names (here the scenario it started from) with a scenario that would not load.
 TEST_F(Simhost, AFailedRunLeavesTheSavedScenarioAsItWas) {
   std::filesystem::path dir = root.path();
-  const std::string text = "BEGIN_SHIPS\nCrate:cargo_crate\n  STATUS Flying Earth\n  POS 10 20\n  ALT 70000\n"
-                           "  HEADING 90\n  GSPEED 1.09e135 -5\nEND\nEND_SHIPS\n";
+  const std::string text =
+      "BEGIN_SHIPS\nCrate:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 6441010 0 0\n"
+      "  RVEL 0 -1.09e135 0\nEND\nEND_SHIPS\n";
   root.writeScenario("fast", text);
   std::filesystem::path scn = root.file("Scenarios/fast.scn");
   Outcome r = simhost(dir, {"run", scn.string(), "--until", "1", "--save", scn.string(), "--report", "r.json"});
@@ -214,6 +217,153 @@ TEST_F(Simhost, KeysDriveTheBoosterAndItsSaveHoldsTheFourStateLines) {
     EXPECT_NE(hud.find(text), std::string::npos) << text << " not in\n" << hud;
   EXPECT_EQ(hud.find("G = Deploy Landing Gear"), std::string::npos) << "the legs are down";
   EXPECT_GT(std::filesystem::file_size(dir / "hud.png"), 1000u);
+}
+
+TEST_F(Simhost, OutputsAreCheckedBeforeTheFlightAndNeverHalfReplaced) {
+  std::filesystem::path dir = root.path();
+  std::string crate = root.file("Scenarios/Crate.scn").string();
+  std::filesystem::create_symlink("real.scn", dir / "link.scn");
+  struct Case {
+    std::vector<std::string> outputs;
+    std::string message;
+  };
+  for (const Case &c : std::vector<Case>{
+           {{"--report", "/dev/full"},
+            "--report: /dev/full: cannot write: it exists and is a character device"},
+           {{"--save", "/dev/null"},
+            "--save: /dev/null: cannot write: it exists and is a character device"},
+           {{"--log", crate}, "--log: " + crate + " is the scenario flown"},
+           {{"--log", "x.csv", "--report", "./x.csv"},
+            "--report: ./x.csv is also the file of --log"},
+           {{"--save", "old.scn", "--hud", "link.scn", "--report", "real.scn"},
+            "is also the file of --hud"},
+           {{"--save", "old.scn", "--report", "/proc/r.json"},
+            "--report: /proc/r.json: cannot write"},
+           {{"--save", "old.scn", "--hud-png", "no/h.png"}, "--hud-png: no/h.png: cannot write"},
+           {{"--log", "t.jsonl", "--track", "t.jsonl"},
+            "--track: t.jsonl is also the file of --log"},
+           {{"--track", "/dev/null"},
+            "--track: /dev/null: cannot write: it exists and is a character device"}}) {
+    std::ofstream(dir / "old.scn") << "old\n";
+    std::vector<std::string> args = {"run", crate, "--until", "1"};
+    args.insert(args.end(), c.outputs.begin(), c.outputs.end());
+    Outcome r = simhost(dir, args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << "it flew";
+    EXPECT_EQ(readFile(dir / "old.scn"), "old\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.csv"));
+  }
+  // A link is written through: it stays a link, its target gets the scenario.
+  Outcome r = simhost(dir, {"run", crate, "--until", "1", "--save", "link.scn"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.scn"));
+  EXPECT_NE(readFile(dir / "real.scn").find("Crate:cargo_crate"), std::string::npos);
+}
+
+TEST_F(Simhost, InputThatIsNoScenarioOrNoModuleIsRefused) {
+  std::filesystem::path dir = root.path();
+  std::ofstream(dir / "empty.scn").close();
+  std::ofstream(dir / "text.scn") << "Dear user,\nthis is a letter, not a scenario.\n";
+  std::filesystem::create_directories(dir / "mods");
+  std::filesystem::copy_file(modulesDir() / "larkon.so", dir / "mods" / "larkon.so");
+  std::filesystem::resize_file(dir / "mods" / "larkon.so",
+                               std::filesystem::file_size(modulesDir() / "larkon.so") / 2);
+  for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"run", "empty.scn"}, "empty.scn: not a scenario: no vessel"},
+           {{"run", "text.scn"}, "text.scn: not a scenario"},
+           {{"run", dir.string()},
+            "scenario \"" + dir.string() + "\": is a folder, not a scenario file"},
+           {{"run", "/dev/zero"}, "scenario \"/dev/zero\": is a device"},
+           {{"run", "Recovery"},
+            "(it holds \"Booster on the pad\", \"Booster recovery\", \"Demo\""},
+           {{"run", "--modules", "mods"}, "module larkon: cannot load mods/larkon.so: truncated"},
+           {{"montecarlo", "--modules", "mods", "--runs", "2"},
+            "module larkon: cannot load mods/larkon.so: truncated"}}) {
+    Outcome r = simhost(dir, args);
+    EXPECT_EQ(r.status, 2) << message << ": " << r.err;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+  Outcome any = simhost(dir, {"run", "booster RECOVERY", "--until", "1"});
+  EXPECT_EQ(any.status, 0) << any.err;
+  EXPECT_NE(any.out.find("simhost: Booster recovery: 50 steps"), std::string::npos) << any.out;
+}
+
+TEST_F(Simhost, VersionListAndUnknownSubcommands) {
+  std::filesystem::path dir = root.path();
+  Outcome version = simhost(dir, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("simhost ", 0), 0u) << version.out;
+  Outcome list = simhost(dir, {"list"});
+  EXPECT_EQ(list.status, 0) << list.err;
+  for (const char *line :
+       {"Booster on the pad\n    The first stage standing on its legs",
+        "Booster recovery (the default)\n    The first stage just after separation", "Demo\n"})
+    EXPECT_NE(list.out.find(line), std::string::npos) << line << " not in\n" << list.out;
+  Outcome unknown = simhost(dir, {"fly", "Demo"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("unknown subcommand \"fly\""), std::string::npos) << unknown.err;
+}
+
+TEST_F(Simhost, WarningsNameWhatWillNotFlyAsWritten) {
+  std::filesystem::path dir = root.path();
+  std::string recovery = readFile(dataRoot() / "Scenarios" / "Booster recovery.scn");
+  size_t lprm = recovery.find("LPRM Kestrel+Point");
+  ASSERT_NE(lprm, std::string::npos);
+  std::string lost = recovery;
+  lost.replace(lprm, 18, "LPRM Nowhere");
+  Outcome r = simhost(dir, {"run", root.writeScenario("lost", lost).string(), "--until", "1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("simhost: warning: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("its target \"Nowhere\" (LPRM) names no vessel and no base of Earth"),
+            std::string::npos)
+      << r.err;
+
+  root.addClass("larkon", "");
+  r = simhost(dir, {"run", root.writeScenario("recovery", recovery).string(), "--root",
+                    root.path().string(), "--until", "1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("larkon.cfg names no Module, so it flies as a passive vessel"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST_F(Simhost, AnInterruptedRunEndsItsLogAtAWholeRow) {
+  std::filesystem::path dir = root.path();
+  Outcome r = simhostStopped(dir,
+                             {"run", "Satellite deploy", "--until", "1e7", "--log", "log.csv",
+                              "--log-every", "1", "--report", "r.json"},
+                             1.5, SIGINT);
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_NE(r.err.find("simhost: interrupted at t = "), std::string::npos) << r.err;
+  std::string log = readFile(dir / "log.csv");
+  ASSERT_GT(log.size(), 100000u) << "the run had hardly started";
+  EXPECT_EQ(log.back(), '\n');
+  std::istringstream rows(log);
+  std::string header, row;
+  std::getline(rows, header);
+  long columns = std::count(header.begin(), header.end(), ',');
+  while (std::getline(rows, row))
+    ASSERT_EQ(std::count(row.begin(), row.end(), ','), columns) << row;
+  EXPECT_EQ(nlohmann::json::parse(readFile(dir / "r.json"))["end_reason"], "interrupted");
+}
+
+// The run is interrupted after 2.5 s of wall time: long enough for the line, on any machine.
+TEST_F(Simhost, ALongRunOnATerminalShowsItsProgress) {
+  const std::filesystem::path &dir = root.path();
+  std::string command = "timeout --preserve-status -s INT 2.5 " +
+                        testsupport::quoted(ARVEX_TEST_SIMHOST) +
+                        " run 'Satellite deploy' --until 1e7 --dt 1";
+  std::string cmd = "cd " + testsupport::quoted(dir.string()) + " && script -qec " +
+                    testsupport::quoted(command) + " /dev/null >tty.txt 2>&1";
+  int status = std::system(cmd.c_str());
+  ASSERT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 130) << readFile(dir / "tty.txt");
+  std::string tty = readFile(dir / "tty.txt");
+  EXPECT_NE(tty.find("\r  t "), std::string::npos) << tty;
+  EXPECT_NE(tty.find(" s  (x"), std::string::npos) << tty;
+  EXPECT_NE(tty.find(" m  speed 75"), std::string::npos) << tty;  // some 7.5 km/s in its orbit
+  Outcome piped = simhost(dir, {"run", "Satellite deploy", "--until", "600000", "--dt", "1"});
+  EXPECT_EQ(piped.out.find('\r'), std::string::npos) << "a progress line in a pipe";
 }
 
 }  // namespace

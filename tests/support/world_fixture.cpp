@@ -63,7 +63,9 @@ TempDataRoot::~TempDataRoot() {
 }
 
 void TempDataRoot::addClass(const std::string &name, const std::string &cfgText) {
-  std::ofstream(path_ / "Config" / "Vessels" / (name + ".cfg")) << cfgText;
+  std::filesystem::path p = path_ / "Config" / "Vessels" / (name + ".cfg");
+  std::filesystem::remove(p);  // a link to a bundled class file: replace the link, never the file
+  std::ofstream(p) << cfgText;
 }
 
 std::filesystem::path TempDataRoot::writeScenario(const std::string &name, const std::string &text) {

@@ -1,0 +1,345 @@
+// simhost montecarlo (see montecarlo.h): the pool of run processes, the record file and the end
+// of the set. Run k is `simhost run ... --report SCRATCH/run-k.json` with its output in
+// SCRATCH/run-k.txt, SCRATCH a folder of a unique name in the temporary folder, removed at the
+// end. Records go to a temporary file beside --out, one whole line per finished run.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "app/interrupt.h"
+#include "app/montecarlo.h"
+#include "app/run.h"
+#include "io/output_file.h"
+#include "world/errors.h"
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+std::string readFile(const fs::path &p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// The last non-empty line a failed run wrote (its error message).
+std::string lastLine(const std::string &text) {
+  size_t e = text.find_last_not_of("\n ");
+  if (e == std::string::npos) return {};
+  size_t b = text.rfind('\n', e);
+  return text.substr(b == std::string::npos ? 0 : b + 1,
+                     e - (b == std::string::npos ? 0 : b + 1) + 1);
+}
+
+std::string exePath() {
+  char buf[4096] = {};
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("simhost");
+}
+
+// A run stopped by an interrupt: its own clean exit after SIGINT or SIGTERM, or killed by one.
+bool interruptedStatus(int wstatus) {
+  if (WIFEXITED(wstatus))
+    return WEXITSTATUS(wstatus) == 128 + SIGINT || WEXITSTATUS(wstatus) == 128 + SIGTERM;
+  return WIFSIGNALED(wstatus) && (WTERMSIG(wstatus) == SIGINT || WTERMSIG(wstatus) == SIGTERM);
+}
+
+struct Child {
+  RunDraw draw;
+  fs::path report, output;
+};
+
+pid_t spawnRun(const std::string &exe, const Child &c) {
+  std::vector<std::string> args = {exe};
+  args.insert(args.end(), c.draw.args.begin(), c.draw.args.end());
+  args.push_back("--report");
+  args.push_back(c.report.string());
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, c.output.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&fa, STDOUT_FILENO, STDERR_FILENO);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) throw RunError("cannot start " + exe + ": " + std::strerror(rc));
+  return pid;
+}
+
+// A folder of a unique name for the runs' reports, removed with everything in it at the end.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string t = (fs::temp_directory_path() / "simhost-montecarlo-XXXXXX").string();
+    if (!::mkdtemp(t.data()))
+      throw RunError("cannot make a folder in " + fs::temp_directory_path().string());
+    path_ = t;
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  ScratchDir(const ScratchDir &) = delete;
+  ScratchDir &operator=(const ScratchDir &) = delete;
+  const fs::path &path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// The set being flown: its runs, the records it has (resumed and new), the progress.
+struct SetRun {
+  explicit SetRun(const MonteCarloOptions &options) : o(options) {}
+  const MonteCarloOptions &o;
+  StagingBase base;
+  std::string scenarioArg, exe;
+  int first = 0, last = 0, jobs = 1;
+  std::vector<json> records;
+  std::set<int> have;
+  int toFly = 0, flown = 0, upright = 0, lastTenth = 0;
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  double elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+};
+
+// The set as its records name it (runRecord).
+json setOf(const MonteCarloOptions &o) {
+  json set = {{"seed", o.seed}, {"runs", o.runs}, {"scenario", o.scenario}};
+  if (!o.landingLaw.empty()) set["landing_law"] = o.landingLaw;
+  return set;
+}
+
+std::string recordLine(const json &r) {
+  return r.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+// The records of --out that belong to this very set and slice; "" or the problem (file:line).
+std::string resumeRecords(SetRun &s) {
+  std::vector<RecordLine> lines;
+  std::error_code ec;
+  if (!fs::exists(s.o.out, ec)) return "";  // nothing flown yet: the whole set
+  if (std::string problem = readRecordFile(s.o.out, lines); !problem.empty()) return problem;
+  for (RecordLine &l : lines) {
+    std::string where = s.o.out.string() + ":" + std::to_string(l.line) + ": ";
+    int run = l.record["run"].get<int>();
+    if (l.record["set"] != setOf(s.o))
+      return where + "a record of another set (" + l.record["set"].dump() + ", not " +
+             setOf(s.o).dump() + ")";
+    if (run < s.first || run > s.last)
+      return where + "run " + std::to_string(run) + " is not in this slice (runs " +
+             std::to_string(s.first) + "-" + std::to_string(s.last) + ")";
+    json drawn = runRecord(s.o, drawRun(s.o, s.base, s.scenarioArg, run), 0, json::object(), "");
+    if (l.record.value("command", std::string()) != drawn["command"].get<std::string>())
+      return where + "run " + std::to_string(run) + " was drawn with other options than this set's";
+    if (!s.have.insert(run).second)
+      return where + "run " + std::to_string(run) + " is recorded twice";
+    s.records.push_back(std::move(l.record));
+  }
+  return "";
+}
+
+json collectRun(const MonteCarloOptions &o, const Child &c, int wstatus) {
+  int status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus)
+                                  : 128 + (WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0);
+  json report;
+  std::string error;
+  try {
+    std::string text = readFile(c.report);
+    if (!text.empty()) report = json::parse(text);
+  } catch (const json::exception &) {
+    error = "unreadable report";
+  }
+  if (status != 0) error = lastLine(readFile(c.output));
+  if (!report.contains("landing") && error.empty()) error = "no landing report";
+  std::error_code ec;
+  fs::remove(c.report, ec);
+  fs::remove(c.output, ec);
+  return runRecord(o, c.draw, status, report, error);
+}
+
+void showProgress(SetRun &s, std::ostream &err, bool tty) {
+  double t = s.elapsed();
+  double eta = t / s.flown * (s.toFly - s.flown);
+  int done = static_cast<int>(s.records.size()), total = s.last - s.first + 1;
+  if (tty) {
+    err << "\r  montecarlo: " << done << "/" << total << " runs, " << s.upright
+        << " landed upright, " << static_cast<int>(t) << " s, about " << std::lround(eta)
+        << " s to go   " << std::flush;
+  } else if (s.flown * 10 / s.toFly > s.lastTenth || s.flown == s.toFly) {
+    s.lastTenth = s.flown * 10 / s.toFly;
+    err << "  montecarlo: " << done << "/" << total << " runs, " << s.upright << " landed upright, "
+        << static_cast<int>(t) << " s\n"
+        << std::flush;
+  }
+}
+
+void keep(SetRun &s, json rec, OutputFile &out) {
+  out.write(recordLine(rec));
+  if (rec.contains("landing") && rec["landing"].value("verdict", "") == "landed upright")
+    s.upright++;
+  s.have.insert(rec["run"].get<int>());
+  s.records.push_back(std::move(rec));
+  s.flown++;
+}
+
+// Stops the runs still flying after an interrupt; a run that had finished is still kept.
+void stopRuns(SetRun &s, std::map<pid_t, Child> &running, OutputFile &out) {
+  for (auto &[pid, c] : running) kill(pid, SIGTERM);
+  for (auto &[pid, c] : running) {
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+    json rec = collectRun(s.o, c, wstatus);
+    if (!interruptedStatus(wstatus)) keep(s, std::move(rec), out);
+  }
+  running.clear();
+}
+
+// Flies the runs of the slice that have no record yet; the interrupting signal, or 0.
+int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &err) {
+  std::map<pid_t, Child> running;
+  bool tty = isatty(STDERR_FILENO);
+  int next = s.first;
+  try {
+    while (!interruptSignal() && (next <= s.last || !running.empty())) {
+      for (; next <= s.last && static_cast<int>(running.size()) < s.jobs && !interruptSignal();
+           next++) {
+        if (s.have.count(next)) continue;
+        Child c{drawRun(s.o, s.base, s.scenarioArg, next),
+                scratch / ("run-" + std::to_string(next) + ".json"),
+                scratch / ("run-" + std::to_string(next) + ".txt")};
+        running.emplace(spawnRun(s.exe, c), std::move(c));
+      }
+      if (running.empty()) continue;
+      int wstatus = 0;
+      pid_t pid = waitpid(-1, &wstatus, 0);
+      if (pid < 0 && errno == EINTR) continue;
+      if (pid < 0) throw RunError(std::string("waiting for a run: ") + std::strerror(errno));
+      auto it = running.find(pid);
+      if (it == running.end()) continue;
+      json rec = collectRun(s.o, it->second, wstatus);
+      running.erase(it);
+      if (interruptSignal() && interruptedStatus(wstatus)) continue;  // stopped, not finished
+      keep(s, std::move(rec), out);
+      showProgress(s, err, tty);
+    }
+  } catch (const std::exception &) {
+    stopRuns(s, running, out);
+    throw;
+  }
+  stopRuns(s, running, out);
+  if (tty) err << "\r" << std::string(78, ' ') << "\r";
+  return interruptSignal();
+}
+
+// Reads the base scenario and the slice; -1 to go on, else the exit status.
+int prepare(SetRun &s, const fs::path &dataRoot, const fs::path &modulesDir, std::ostream &err) {
+  try {
+    std::error_code ec;
+    s.scenarioArg = s.o.scenario;
+    if (fs::is_regular_file(s.o.scenario, ec)) s.scenarioArg = fs::absolute(s.o.scenario).string();
+    s.base = readStagingBase(s.o, dataRoot, modulesDir);
+  } catch (const InputError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 2;
+  } catch (const RunError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 1;
+  }
+  shardRange(s.o.runs, s.o.shardIndex, s.o.shardCount, s.first, s.last);
+  s.jobs =
+      s.o.jobs > 0 ? s.o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  s.exe = exePath();
+  return -1;
+}
+
+// The summary and the exit status of a set that flew to its end or was interrupted.
+int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostream &out,
+              std::ostream &err) {
+  json set = setOf(s.o);
+  set["first"] = s.first, set["last"] = s.last;
+  out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program);
+  int total = s.last - s.first + 1, have = static_cast<int>(s.records.size());
+  if (signal && existed && !s.o.resume) {
+    err << "simhost: montecarlo: interrupted; " << s.o.out.string() << " left as it was (the "
+        << s.flown
+        << " runs flown now are not kept: give --resume to continue a set in its file)\n";
+    return 128 + signal;
+  }
+  outputs.commitAll();
+  out << "records: " << s.o.out.string() << "\n";
+  if (signal) {
+    err << "simhost: montecarlo: interrupted: " << have << " of " << total << " runs in "
+        << s.o.out.string() << "; the same command with --resume flies the rest\n";
+    return 128 + signal;
+  }
+  if (int failed = failedRuns(s.records); failed > 0) {
+    err << "simhost: montecarlo: " << failed << " of " << have
+        << " runs failed (no landing report; see their "
+        << "\"error\" in " << s.o.out.string() << ")\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runMonteCarlo(const MonteCarloOptions &o, const fs::path &dataRoot, const fs::path &modulesDir,
+                  std::ostream &out, std::ostream &err) {
+  SetRun s(o);
+  if (int status = prepare(s, dataRoot, modulesDir, err); status >= 0) return status;
+  std::error_code ec;
+  bool existed = fs::exists(o.out, ec);
+  OutputSet outputs;
+  OutputFile *records;
+  try {
+    outputs.addInput(s.scenarioArg, "the base scenario");
+    records = outputs.add("--out", o.out);
+    if (std::string problem = o.resume ? resumeRecords(s) : ""; !problem.empty())
+      throw InputError(problem);
+    for (const json &r : s.records) records->write(recordLine(r));
+  } catch (const RunError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 2;
+  } catch (const InputError &e) {
+    err << "simhost: --resume: " << e.what() << "\n";
+    return 2;
+  }
+  s.toFly = s.last - s.first + 1 - static_cast<int>(s.records.size());
+  try {
+    ScratchDir scratch;
+    int signal = flyRuns(s, scratch.path(), *records, err);
+    return finishSet(s, signal, existed, outputs, out, err);
+  } catch (const RunError &e) {
+    err << "\nsimhost: " << e.what() << "\n";
+    if (existed && !o.resume) return 1;
+    try {  // keep what finished, for --resume
+      outputs.commitAll();
+      err << "simhost: montecarlo: " << s.records.size() << " runs written to " << o.out.string()
+          << "\n";
+    } catch (const RunError &) {
+    }
+    return 1;
+  }
+}
+
+}  // namespace sim
