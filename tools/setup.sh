@@ -18,8 +18,13 @@ OUT_DIR=${OUT_DIR:-$BUILD_DIR/out}
 PACKAGES=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libbenchmark-dev libcli11-dev libfmt-dev
   nlohmann-json3-dev libcairo2-dev pkg-config gnuplot python3 nodejs npm chromium)
 
+# A machine may carry Node.js from another repository, with npm bundled in it; Debian's npm
+# conflicts with that nodejs, so working node and npm commands count as both packages installed.
+have_node_and_npm() { command -v node >/dev/null && command -v npm >/dev/null; }
+
 missing=()
 for p in "${PACKAGES[@]}"; do
+  if [[ $p == nodejs || $p == npm ]] && have_node_and_npm; then continue; fi
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
