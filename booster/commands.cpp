@@ -42,6 +42,10 @@ int larkon::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) 
     return 1;
   }
   if (!frame::isCommandKeyEvent(down, kstate, frame::ControlKeys::Filtered)) return 0;
+  return runCommandKey(key);
+}
+
+int larkon::runCommandKey(frame::KeyCode key) {
   switch (key) {
     case OAPI_KEY_E:
       if (cameraBackward == 0 || cameraBackward == 1) cameraBackward = 1 - cameraBackward;
@@ -64,7 +68,8 @@ int larkon::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) 
       return 1;
     case OAPI_KEY_K:
       targetGravRef = GetGravityRef();
-      oapiOpenInputBox(const_cast<frame::InputBoxTitle>("Enter Flyback Target Name"), onTargetNameEntered, nullptr, 50, this);
+      oapiOpenInputBox(const_cast<frame::InputBoxTitle>("Enter Flyback Target Name"),
+                       onTargetNameEntered, nullptr, 50, this);
       return 1;
     case OAPI_KEY_V:
       toggleAutopilot(apFlyback, INT_MAX);
@@ -79,17 +84,22 @@ int larkon::clbkConsumeBufferedKey(frame::KeyCode key, bool down, char *kstate) 
       landingLaw = landingLaw == kLawPrecision ? kLawSpecified : kLawPrecision;
       return 1;
     case OAPI_KEY_B:
-      landingTarget = resolveTarget(GetSurfaceRef());
-      if (landingTarget) {
-        apDescent = apReentryAttitude = apFlyback = 0;
-        autoSequence = autoSequence == kSequenceOff ? kSequenceSettle : kSequenceOff;
-        killAttitudeThrust();
-      } else {
-        autoSequence = kSequenceOff;
-      }
+      toggleAutomaticSequence();
       return 1;
     default:
       return 0;
+  }
+}
+
+// Key B: the automatic recovery on (from off) or off, once the landing target is found.
+void larkon::toggleAutomaticSequence() {
+  landingTarget = resolveTarget(GetSurfaceRef());
+  if (landingTarget) {
+    apDescent = apReentryAttitude = apFlyback = 0;
+    autoSequence = autoSequence == kSequenceOff ? kSequenceSettle : kSequenceOff;
+    killAttitudeThrust();
+  } else {
+    autoSequence = kSequenceOff;
   }
 }
 

@@ -153,6 +153,8 @@ class larkon final : public VESSEL3 {
  private:
   // commands.cpp: keys V, N, M (see there)
   void toggleAutopilot(int &pilot, int lastOn);
+  int runCommandKey(frame::KeyCode key);  // a command key's effect; 1 if the key is ours
+  void toggleAutomaticSequence();
   // driver.cpp
   void swapPlumeNearGround(double alt);
   void selectAttitudeSet();

@@ -19,15 +19,19 @@ std::string upper(std::string s) {
   return s;
 }
 
+// A section line's keyword and the trimmed rest of it.
+void keywordAndRest(const SourceLine &l, std::string &key, std::string &rest) {
+  std::istringstream in(trimScenarioLine(l.text));
+  key.clear(), rest.clear();
+  in >> key;
+  std::getline(in, rest);
+  rest = trim(rest);
+}
+
 void readEnvironment(ScenarioDocument &d, const ScenarioSection &s) {
+  std::string key, rest;
   for (const SourceLine &l : s.lines) {
-    std::string line = trimScenarioLine(l.text);
-    std::istringstream in(line);
-    std::string key;
-    in >> key;
-    std::string rest;
-    std::getline(in, rest);
-    rest = trim(rest);
+    keywordAndRest(l, key, rest);
     if (equalsNoCase(key, "System")) {
       d.system = rest;
     } else if (equalsNoCase(key, "Date")) {
@@ -63,15 +67,71 @@ void readEnvironment(ScenarioDocument &d, const ScenarioSection &s) {
 }
 
 void readFocus(ScenarioDocument &d, const ScenarioSection &s) {
+  std::string key, rest;
   for (const SourceLine &l : s.lines) {
-    std::string line = trimScenarioLine(l.text);
-    std::istringstream in(line);
-    std::string key;
-    in >> key;
-    std::string rest;
-    std::getline(in, rest);
-    if (equalsNoCase(key, "Ship")) d.focus = trim(rest), d.focusLine = l.number;
+    keywordAndRest(l, key, rest);
+    if (equalsNoCase(key, "Ship")) d.focus = rest, d.focusLine = l.number;
   }
+}
+
+std::vector<SourceLine> numberedLines(const std::string &text) {
+  std::vector<SourceLine> lines;
+  std::istringstream in(text);
+  std::string raw;
+  int n = 0;
+  while (std::getline(in, raw)) {
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    lines.push_back({++n, raw});
+  }
+  return lines;
+}
+
+// One vessel block from its NAME:CLASS line at lines[i] to its END; i moves past it (or stops at
+// the section's end line, which belongs to the caller).
+ShipBlock readShip(const std::vector<SourceLine> &lines, size_t &i, const std::string &sectionEnd,
+                   const std::string &fileName) {
+  std::string l = trimScenarioLine(lines[i].text);
+  ShipBlock ship;
+  ship.line = lines[i].number;
+  size_t colon = l.find(':');
+  ship.name = colon == std::string::npos ? l : l.substr(0, colon);
+  ship.className = colon == std::string::npos ? l : l.substr(colon + 1);
+  if (ship.name.empty() || ship.className.empty())
+    throw InputError(at(fileName, ship.line, "vessel line needs NAME or NAME:CLASS"));
+  if (ship.name != trim(ship.name) || ship.className != trim(ship.className))
+    throw InputError(at(fileName, ship.line, "no blanks allowed around ':' in \"" + l + "\""));
+  for (i++; i < lines.size(); i++) {
+    std::string bl = trimScenarioLine(lines[i].text);
+    if (equalsNoCase(bl, "END")) {
+      i++;
+      return ship;
+    }
+    if (equalsNoCase(bl, sectionEnd)) break;
+    ship.lines.push_back(lines[i]);
+  }
+  throw InputError(at(fileName, ship.line, "vessel \"" + ship.name + "\" has no END line"));
+}
+
+// The lines of a section after its BEGIN line, up to its END line; i moves past the END line.
+// The ships' section holds vessel blocks instead of lines. False if the section never ends.
+bool readSectionBody(ScenarioDocument &d, ScenarioSection &s, const std::vector<SourceLine> &lines,
+                     size_t &i) {
+  std::string end = "END_" + s.name;
+  while (i < lines.size()) {
+    std::string l = trimScenarioLine(lines[i].text);
+    if (equalsNoCase(l, end)) {
+      i++;
+      return true;
+    }
+    if (s.name != "SHIPS") {
+      s.lines.push_back(lines[i++]);
+    } else if (l.empty()) {
+      i++;
+    } else {
+      d.ships.push_back(readShip(lines, i, end, d.file));
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -87,28 +147,15 @@ ScenarioDocument ScenarioDocument::read(const std::filesystem::path &file) {
 ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::string &fileName) {
   ScenarioDocument d;
   d.file = fileName;
-  std::vector<SourceLine> lines;
-  {
-    std::istringstream in(text);
-    std::string raw;
-    int n = 0;
-    while (std::getline(in, raw)) {
-      if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-      lines.push_back({++n, raw});
-    }
-  }
+  std::vector<SourceLine> lines = numberedLines(text);
   size_t i = 0;
   while (i < lines.size()) {
     std::string t = trimScenarioLine(lines[i].text);
     std::string u = upper(t);
     if (u.rfind("BEGIN_", 0) != 0) {
-      if (!t.empty() && d.sections.empty()) {
-        d.header.push_back(lines[i].text);
-      } else if (!t.empty()) {
+      if (!t.empty() && !d.sections.empty())
         throw InputError(at(fileName, lines[i].number, "unexpected line outside a section: \"" + t + "\""));
-      } else if (d.sections.empty()) {
-        d.header.push_back(lines[i].text);
-      }
+      if (d.sections.empty()) d.header.push_back(lines[i].text);
       i++;
       continue;
     }
@@ -116,64 +163,10 @@ ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::str
     size_t sp = name.find_first_of(" \t");
     if (sp != std::string::npos) name = name.substr(0, sp);  // e.g. "BEGIN_MFD Left"
     ScenarioSection s{name, lines[i].number, {}};
-    std::string begin = lines[i].text;
-    s.lines.push_back({0, begin});  // the BEGIN line itself, verbatim (index 0)
-    std::string end = "END_" + name;
+    s.lines.push_back({0, lines[i].text});  // the BEGIN line itself, verbatim (index 0)
     i++;
-    bool closed = false;
-    if (name == "SHIPS") {
-      while (i < lines.size()) {
-        std::string l = trimScenarioLine(lines[i].text);
-        if (equalsNoCase(l, end)) {
-          closed = true;
-          i++;
-          break;
-        }
-        if (l.empty()) {
-          i++;
-          continue;
-        }
-        ShipBlock ship;
-        ship.line = lines[i].number;
-        size_t colon = l.find(':');
-        ship.name = colon == std::string::npos ? l : l.substr(0, colon);
-        ship.className = colon == std::string::npos ? l : l.substr(colon + 1);
-        if (ship.name.empty() || ship.className.empty())
-          throw InputError(at(fileName, ship.line, "vessel line needs NAME or NAME:CLASS"));
-        if (ship.name != trim(ship.name) || ship.className != trim(ship.className))
-          throw InputError(at(fileName, ship.line, "no blanks allowed around ':' in \"" + l + "\""));
-        i++;
-        bool ended = false;
-        while (i < lines.size()) {
-          std::string bl = trimScenarioLine(lines[i].text);
-          if (equalsNoCase(bl, "END")) {
-            ended = true;
-            i++;
-            break;
-          }
-          if (equalsNoCase(bl, end)) break;
-          ship.lines.push_back(lines[i]);
-          i++;
-        }
-        if (!ended) throw InputError(at(fileName, ship.line, "vessel \"" + ship.name + "\" has no END line"));
-        d.ships.push_back(std::move(ship));
-      }
-    } else {
-      while (i < lines.size()) {
-        if (equalsNoCase(trimScenarioLine(lines[i].text), end)) {
-          closed = true;
-          i++;
-          break;
-        }
-        s.lines.push_back(lines[i]);
-        i++;
-      }
-    }
-    if (!closed) {
-      std::string what = "BEGIN_" + name;
-      what += " without " + end;
-      throw InputError(at(fileName, s.line, what));
-    }
+    if (!readSectionBody(d, s, lines, i))
+      throw InputError(at(fileName, s.line, "BEGIN_" + name + " without END_" + name));
     if (name == "ENVIRONMENT") readEnvironment(d, s);
     if (name == "FOCUS") readFocus(d, s);
     d.sections.push_back(std::move(s));
