@@ -66,6 +66,8 @@ void addMonteCarlo(CLI::App &mc, MonteCarloOptions &o, MonteCarloArgs &a) {
                               "the runs' records, one JSON line each (default montecarlo.jsonl)");
   mc.add_flag("--resume", o.resume,
               "continue the set from the records already in --out (they must be of this very set)");
+  mc.add_flag("--spawn", o.spawn,
+              "start every run as a new simhost program instead of forking it from this one");
   mc.add_option("--worst", o.worst, "worst runs listed with their replay commands (default 10)")
       ->check(CLI::Range(0, 100000));
 }

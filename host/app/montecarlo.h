@@ -5,8 +5,11 @@
 // run's conditions do not depend on which other runs are flown: a shard I/N flies runs
 // floor((I-1) N_runs / N) + 1 .. floor(I N_runs / N) of the same set, and shards merge into exactly
 // the set flown in one go. Every run is a `simhost run` of the base scenario with the staging
-// options and --dt/--wind of its draw, in its own process (the modules keep module-wide state);
-// the values are passed as text with fixed decimals and recorded as parsed back from that text,
+// options and --dt/--wind of its draw, in its own process (the modules keep module-wide state).
+// The process is forked from the set's own, which has read the base scenario and so holds its
+// configuration and meshes parsed (loader/file_cache.h): a run starts from them, and loads its
+// modules itself, as a new process would. --spawn starts each run as a new program instead; the
+// records are the same either way. The values are passed as text with fixed decimals and recorded as parsed back from that text,
 // so the printed command replays the run exactly.
 //
 // The records go to a temporary file beside --out, renamed onto it at the end, so an existing set
@@ -64,6 +67,7 @@ struct WindDraw {
 
 struct MonteCarloOptions;
 struct RunDraw;
+struct RunDefaults;
 // Draws the wind beyond its speed and direction at the surface ("SPEED:DIR", already drawn) and
 // returns the run's wind options.
 std::vector<std::string> drawWind(const MonteCarloOptions &o, std::mt19937_64 &g, const std::string &surfaceWind,
@@ -98,6 +102,7 @@ struct MonteCarloOptions {
   int worst = 10;                   // worst runs listed
   std::string program = "simhost";  // the program as invoked, for the replay commands printed
   std::string landingLaw;           // --landing-law of every run; empty: as the scenario says
+  bool spawn = false;               // every run a new program (exec), not forked from this one
 };
 
 struct MergeOptions {
@@ -157,8 +162,8 @@ double uprightShare(const std::vector<nlohmann::json> &records);
 // 1 deg of tilt, touching down at no more than 1 m/s down and 0.3 m/s across.
 double onPadShare(const std::vector<nlohmann::json> &records);
 
-int runMonteCarlo(const MonteCarloOptions &o, const std::filesystem::path &dataRoot,
-                  const std::filesystem::path &modulesDir, std::ostream &out, std::ostream &err);
+int runMonteCarlo(const MonteCarloOptions &o, const RunDefaults &defaults, std::ostream &out,
+                  std::ostream &err);
 int mergeShards(const MergeOptions &o, std::ostream &out, std::ostream &err);
 
 }  // namespace sim

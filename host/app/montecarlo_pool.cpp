@@ -2,17 +2,30 @@
 // of the set. Run k is `simhost run ... --report SCRATCH/run-k.json` with its output in
 // SCRATCH/run-k.txt, SCRATCH a folder of a unique name in the temporary folder, removed at the
 // end. Records go to a temporary file beside --out, one whole line per finished run.
+//
+// A run is forked from this process, whose caches hold the base scenario's configuration and
+// meshes: the child points its standard streams at its output file, runs the program's own
+// entry point on the run's words and leaves with _exit, so nothing of this process (its records'
+// temporary file, the scratch folder) is flushed or removed twice. Each child writes its flight's
+// own CPU time [s] into a slot of memory shared with this process; wait4 gives each run
+// process's whole CPU time [s]. The summary sets the set's wall time against both.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -61,7 +74,60 @@ bool interruptedStatus(int wstatus) {
 struct Child {
   RunDraw draw;
   fs::path report, output;
+  double *flightCpu = nullptr;  // its slot of FlightCpuSlots (null for a spawned run)
 };
+
+// One double per run of the slice in memory shared with the forked runs, which write their
+// flight's CPU time there; NaN until a run has written it.
+class FlightCpuSlots {
+ public:
+  explicit FlightCpuSlots(int count) : count_(static_cast<size_t>(std::max(count, 1))) {
+    void *p = mmap(nullptr, count_ * sizeof(double), PROT_READ | PROT_WRITE,
+                   MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw RunError(std::string("cannot map memory: ") + std::strerror(errno));
+    slots_ = static_cast<double *>(p);
+    std::fill(slots_, slots_ + count_, std::nan(""));
+  }
+  ~FlightCpuSlots() { munmap(slots_, count_ * sizeof(double)); }
+  FlightCpuSlots(const FlightCpuSlots &) = delete;
+  FlightCpuSlots &operator=(const FlightCpuSlots &) = delete;
+  double *slot(size_t i) { return slots_ + i; }
+
+ private:
+  size_t count_;
+  double *slots_ = nullptr;
+};
+
+// The run forked from this process: the same words as a spawned run's, given to the program's
+// entry point in the child. Never returns in the child.
+pid_t forkRun(const std::string &exe, const RunDefaults &defaults, const Child &c) {
+  std::cout.flush(), std::cerr.flush(), std::fflush(nullptr);  // nothing buffered twice
+  pid_t pid = fork();
+  if (pid < 0) throw RunError(std::string("cannot start a run: ") + std::strerror(errno));
+  if (pid > 0) return pid;
+  int status = 127;
+  try {
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(c.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in >= 0 && out >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out, STDOUT_FILENO) >= 0 &&
+        dup2(out, STDERR_FILENO) >= 0) {
+      close(in), close(out);
+      std::vector<std::string> args = {exe};
+      args.insert(args.end(), c.draw.args.begin(), c.draw.args.end());
+      args.insert(args.end(), {"--report", c.report.string()});
+      std::vector<char *> argv;
+      for (std::string &a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      RunDefaults d = defaults;
+      d.flightCpuSeconds = c.flightCpu;
+      status = simhostMain(static_cast<int>(args.size()), argv.data(), d);
+    }
+  } catch (...) {
+    status = 1;
+  }
+  std::cout.flush(), std::cerr.flush(), std::fflush(nullptr);
+  _exit(status);
+}
 
 pid_t spawnRun(const std::string &exe, const Child &c) {
   std::vector<std::string> args = {exe};
@@ -107,8 +173,11 @@ class ScratchDir {
 
 // The set being flown: its runs, the records it has (resumed and new), the progress.
 struct SetRun {
-  explicit SetRun(const MonteCarloOptions &options) : o(options) {}
+  SetRun(const MonteCarloOptions &options, const RunDefaults &d) : o(options), defaults(d) {}
   const MonteCarloOptions &o;
+  const RunDefaults &defaults;
+  std::unique_ptr<FlightCpuSlots> cpuSlots;  // null when the runs are spawned
+  double processCpu = 0, flightCpu = 0;      // [s] of the runs flown now
   StagingBase base;
   std::string scenarioArg, exe;
   int first = 0, last = 0, jobs = 1;
@@ -192,7 +261,14 @@ void showProgress(SetRun &s, std::ostream &err, bool tty) {
   }
 }
 
-void keep(SetRun &s, json rec, OutputFile &out) {
+double cpuSeconds(const rusage &ru) {
+  auto sec = [](const timeval &t) { return static_cast<double>(t.tv_sec) + 1e-6 * t.tv_usec; };
+  return sec(ru.ru_utime) + sec(ru.ru_stime);
+}
+
+void keep(SetRun &s, json rec, OutputFile &out, const Child &c, const rusage &ru) {
+  s.processCpu += cpuSeconds(ru);
+  if (c.flightCpu && std::isfinite(*c.flightCpu)) s.flightCpu += *c.flightCpu;
   out.write(recordLine(rec));
   if (rec.contains("landing") && rec["landing"].value("verdict", "") == "landed upright")
     s.upright++;
@@ -206,10 +282,11 @@ void stopRuns(SetRun &s, std::map<pid_t, Child> &running, OutputFile &out) {
   for (auto &[pid, c] : running) kill(pid, SIGTERM);
   for (auto &[pid, c] : running) {
     int wstatus = 0;
-    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    rusage ru{};
+    while (wait4(pid, &wstatus, 0, &ru) < 0 && errno == EINTR) {
     }
     json rec = collectRun(s.o, c, wstatus);
-    if (!interruptedStatus(wstatus)) keep(s, std::move(rec), out);
+    if (!interruptedStatus(wstatus)) keep(s, std::move(rec), out, c, ru);
   }
   running.clear();
 }
@@ -226,20 +303,24 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
         if (s.have.count(next)) continue;
         Child c{drawRun(s.o, s.base, s.scenarioArg, next),
                 scratch / ("run-" + std::to_string(next) + ".json"),
-                scratch / ("run-" + std::to_string(next) + ".txt")};
-        running.emplace(spawnRun(s.exe, c), std::move(c));
+                scratch / ("run-" + std::to_string(next) + ".txt"),
+                s.cpuSlots ? s.cpuSlots->slot(static_cast<size_t>(next - s.first)) : nullptr};
+        pid_t pid = c.flightCpu ? forkRun(s.exe, s.defaults, c) : spawnRun(s.exe, c);
+        running.emplace(pid, std::move(c));
       }
       if (running.empty()) continue;
       int wstatus = 0;
-      pid_t pid = waitpid(-1, &wstatus, 0);
+      rusage ru{};
+      pid_t pid = wait4(-1, &wstatus, 0, &ru);
       if (pid < 0 && errno == EINTR) continue;
       if (pid < 0) throw RunError(std::string("waiting for a run: ") + std::strerror(errno));
       auto it = running.find(pid);
       if (it == running.end()) continue;
-      json rec = collectRun(s.o, it->second, wstatus);
+      Child c = std::move(it->second);
       running.erase(it);
+      json rec = collectRun(s.o, c, wstatus);
       if (interruptSignal() && interruptedStatus(wstatus)) continue;  // stopped, not finished
-      keep(s, std::move(rec), out);
+      keep(s, std::move(rec), out, c, ru);
       showProgress(s, err, tty);
     }
   } catch (const std::exception &) {
@@ -252,12 +333,12 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
 }
 
 // Reads the base scenario and the slice; -1 to go on, else the exit status.
-int prepare(SetRun &s, const fs::path &dataRoot, const fs::path &modulesDir, std::ostream &err) {
+int prepare(SetRun &s, std::ostream &err) {
   try {
     std::error_code ec;
     s.scenarioArg = s.o.scenario;
     if (fs::is_regular_file(s.o.scenario, ec)) s.scenarioArg = fs::absolute(s.o.scenario).string();
-    s.base = readStagingBase(s.o, dataRoot, modulesDir);
+    s.base = readStagingBase(s.o, s.defaults.dataRoot, s.defaults.modulesDir);
   } catch (const InputError &e) {
     err << "simhost: " << e.what() << "\n";
     return 2;
@@ -269,7 +350,25 @@ int prepare(SetRun &s, const fs::path &dataRoot, const fs::path &modulesDir, std
   s.jobs =
       s.o.jobs > 0 ? s.o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   s.exe = exePath();
+  if (!s.o.spawn) s.cpuSlots = std::make_unique<FlightCpuSlots>(s.last - s.first + 1);
   return -1;
+}
+
+// The set's wall time against its runs' CPU time, per job: 1.00 is a pool that costs nothing.
+std::string cpuLine(const SetRun &s) {
+  if (s.flown == 0) return "";
+  double wall = s.elapsed(), jobs = std::min(s.jobs, s.flown);
+  char line[256];
+  int n = std::snprintf(line, sizeof line, "cpu: %.2f s in the %d run processes", s.processCpu,
+                        s.flown);
+  if (s.cpuSlots)
+    n += std::snprintf(line + n, sizeof line - n, ", %.2f s in their flights; wall %.2f s = %.2f x "
+                       "the flights' cpu per job\n", s.flightCpu, wall,
+                       wall / (s.flightCpu / jobs));
+  else
+    std::snprintf(line + n, sizeof line - n, "; wall %.2f s = %.2f x their cpu per job\n", wall,
+                  wall / (s.processCpu / jobs));
+  return line;
 }
 
 // The summary and the exit status of a set that flew to its end or was interrupted.
@@ -277,7 +376,8 @@ int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostr
               std::ostream &err) {
   json set = setOf(s.o);
   set["first"] = s.first, set["last"] = s.last;
-  out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program);
+  out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program)
+      << cpuLine(s);
   int total = s.last - s.first + 1, have = static_cast<int>(s.records.size());
   if (signal && existed && !s.o.resume) {
     err << "simhost: montecarlo: interrupted; " << s.o.out.string() << " left as it was (the "
@@ -303,10 +403,10 @@ int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostr
 
 }  // namespace
 
-int runMonteCarlo(const MonteCarloOptions &o, const fs::path &dataRoot, const fs::path &modulesDir,
-                  std::ostream &out, std::ostream &err) {
-  SetRun s(o);
-  if (int status = prepare(s, dataRoot, modulesDir, err); status >= 0) return status;
+int runMonteCarlo(const MonteCarloOptions &o, const RunDefaults &defaults, std::ostream &out,
+                  std::ostream &err) {
+  SetRun s(o, defaults);
+  if (int status = prepare(s, err); status >= 0) return status;
   std::error_code ec;
   bool existed = fs::exists(o.out, ec);
   OutputSet outputs;

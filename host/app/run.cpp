@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -118,6 +119,9 @@ void openOutputs(const RunOptions &o, Flight &f) {
       f.outputs.add("--save", o.save, true);  // continuing a scenario in its own file is a save
   f.hud = f.outputs.add("--hud", o.hud);
   f.hudPng = f.outputs.add("--hud-png", o.hudPng);
+  if (f.hudPng)
+    if (std::string problem = hudPngProblem(); !problem.empty())
+      throw OutputError("--hud-png: " + problem);
   f.logFile = f.outputs.add("--log", o.log);
   f.report = f.outputs.add("--report", o.report);
   f.outputs.reserve("--track", trackFileOf(o));
@@ -194,6 +198,12 @@ const char *fly(Flight &f, const RunOptions &o, std::ostream &out) {
   return reason;
 }
 
+double processCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
 // Writes every output to its temporary file, then replaces the named files (OutputError if any
 // cannot be written: then none is replaced).
 void writeOutputs(Flight &f, const RunOptions &o, const std::string &reason, std::ostream &out,
@@ -258,7 +268,9 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
     return stop(err, e.what(), 1);
   }
   try {
+    double cpuStart = processCpuSeconds();
     const char *reason = fly(f, o, out);
+    if (d.flightCpuSeconds) *d.flightCpuSeconds = processCpuSeconds() - cpuStart;
     warn(meshWarnings(f.world->diagnostics(), f.meshNotes), err);
     writeOutputs(f, o, reason, out, err);
     if (f.track && finishTrack(*f.track, o, reason, d, out, err) != 0) return 1;
@@ -291,7 +303,7 @@ int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
       case CommandLine::Command::MonteCarlo: {
         InterruptGuard guard;
         cmd.montecarlo.program = program;
-        return runMonteCarlo(cmd.montecarlo, defaults.dataRoot, defaults.modulesDir, std::cout, std::cerr);
+        return runMonteCarlo(cmd.montecarlo, defaults, std::cout, std::cerr);
       }
       case CommandLine::Command::Merge:
         cmd.merge.program = program;

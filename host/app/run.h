@@ -22,6 +22,7 @@ struct RunDefaults {
   std::filesystem::path dataRoot;    // the bundled data
   std::filesystem::path modulesDir;  // beside the program
   std::filesystem::path webDir;      // the replay page's built assets (index.html, replay.js)
+  double *flightCpuSeconds = nullptr;  // if set, a run writes its flight's own CPU time there [s]
 };
 
 // The defaults of the program at `exe`: the data root at `dataRelative` from the program's

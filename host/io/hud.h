@@ -39,7 +39,9 @@ std::vector<HudText> drawHud(Vessel &v, int W, int H);
 // The recording as text, to an output of a set or to a file of its own (OutputError on failure).
 void writeHudText(const std::vector<HudText> &hud, OutputFile &out);
 void writeHudText(const std::vector<HudText> &hud, const std::filesystem::path &file);
-// The recording drawn as a PNG picture of the display (cairo).
+// The recording drawn as a PNG picture of the display (cairo, in the host's picture plug-in,
+// opened on first use); "" when the plug-in can be opened, else why it cannot.
+std::string hudPngProblem();
 void writeHudPng(const std::vector<HudText> &hud, int W, int H, OutputFile &out);
 void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::filesystem::path &file);
 

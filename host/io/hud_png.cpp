@@ -1,7 +1,9 @@
-// The recorded head-up display drawn as a picture with cairo: a dark display of the given size,
-// each text at its position (the top of the text at y, as the simulator's default font places it)
-// in its colour (0x00BBGGRR). The PNG stream goes through an output file, whose writes are checked.
-#include <cairo.h>
+// The head-up display's picture (see hud.h): drawn by the host's picture plug-in,
+// libsimhost_hudpng.so beside the host's library, which is opened the first time a picture is
+// asked for. A plain run never opens it, and so never maps cairo and the libraries cairo brings.
+#include <dlfcn.h>
+
+#include <mutex>
 
 #include "io/hud.h"
 #include "io/output_file.h"
@@ -9,48 +11,45 @@
 namespace sim {
 namespace {
 
-struct PngSink {
-  OutputFile &out;
-  std::string error;
+using DrawPng = void (*)(const std::vector<HudText> &, int, int, OutputFile &);
+
+struct Plugin {
+  DrawPng draw = nullptr;
+  std::string problem;  // why it cannot be opened, if it cannot
 };
 
-cairo_status_t writeChunk(void *closure, const unsigned char *data, unsigned int length) {
-  auto *sink = static_cast<PngSink *>(closure);
-  try {
-    sink->out.write(data, length);
-    return CAIRO_STATUS_SUCCESS;
-  } catch (const OutputError &e) {  // never thrown through cairo's frames
-    sink->error = e.what();
-    return CAIRO_STATUS_WRITE_ERROR;
+Plugin openPlugin() {
+  Dl_info self{};
+  if (!dladdr(reinterpret_cast<void *>(&openPlugin), &self) || !self.dli_fname)
+    return {nullptr, "the host's own library cannot be found"};
+  std::filesystem::path file =
+      std::filesystem::path(self.dli_fname).parent_path() / "libsimhost_hudpng.so";
+  dlerror();
+  void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!h) {
+    const char *e = dlerror();
+    return {nullptr, "cannot open " + file.string() + ": " + (e ? e : "unknown error")};
   }
+  auto draw = reinterpret_cast<DrawPng>(dlsym(h, "simhostDrawHudPng"));
+  if (!draw) return {nullptr, file.string() + " lacks simhostDrawHudPng"};
+  return {draw, ""};
+}
+
+const Plugin &plugin() {
+  static std::once_flag once;
+  static Plugin p;
+  std::call_once(once, [] { p = openPlugin(); });
+  return p;
 }
 
 }  // namespace
 
+std::string hudPngProblem() { return plugin().problem; }
+
 void writeHudPng(const std::vector<HudText> &hud, int W, int H, OutputFile &out) {
-  cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, W, H);
-  cairo_t *cr = cairo_create(surface);
-  cairo_set_source_rgb(cr, 0.04, 0.06, 0.10);
-  cairo_paint(cr);
-  cairo_select_font_face(cr, "monospace", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr, 14.0 * H / 768.0);
-  cairo_font_extents_t fe;
-  cairo_font_extents(cr, &fe);
-  for (const HudText &t : hud) {
-    double r = (t.colour & 0xFF) / 255.0, g = ((t.colour >> 8) & 0xFF) / 255.0, b = ((t.colour >> 16) & 0xFF) / 255.0;
-    cairo_set_source_rgb(cr, r, g, b);
-    cairo_move_to(cr, t.x, t.y + fe.ascent);
-    cairo_show_text(cr, t.text.c_str());
-  }
-  cairo_destroy(cr);
-  cairo_surface_flush(surface);
-  PngSink sink{out, {}};
-  cairo_status_t status = cairo_surface_write_to_png_stream(surface, writeChunk, &sink);
-  cairo_surface_destroy(surface);
-  if (!sink.error.empty()) throw OutputError(sink.error);
-  if (status != CAIRO_STATUS_SUCCESS)
-    throw OutputError(out.path().string() +
-                      ": cannot draw the picture: " + cairo_status_to_string(status));
+  const Plugin &p = plugin();
+  if (!p.draw) throw OutputError(out.path().string() + ": cannot draw the picture: " + p.problem);
+  p.draw(hud, W, H, out);
 }
 
 void writeHudPng(const std::vector<HudText> &hud, int W, int H, const std::filesystem::path &file) {

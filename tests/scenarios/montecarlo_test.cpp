@@ -231,4 +231,26 @@ TEST(MonteCarloRuns, ASetWhoseRunsFailExitsOne) {
     EXPECT_EQ(rec["exit_status"], 1) << rec.dump();
 }
 
+// Runs forked from the set's loaded process and runs started as new programs fly the same
+// flights: one job writes the records in run order, so the files are the same byte for byte.
+// The summary sets the wall time against the runs' CPU time.
+TEST(MonteCarloRuns, ForkedAndSpawnedRunsWriteTheSameRecords) {
+  TempDataRoot root;
+  const std::filesystem::path &dir = root.path();
+  const std::vector<std::string> set = {"montecarlo", "--runs", "4",      "--seed",
+                                        "21",         "--jobs", "1",      "--dt",
+                                        "0.05:0.1",   "--worst", "0"};
+  std::vector<std::string> forked = set, spawned = set;
+  forked.insert(forked.end(), {"--out", "forked.jsonl"});
+  spawned.insert(spawned.end(), {"--out", "spawned.jsonl", "--spawn"});
+  Outcome f = simhost(dir, forked), s = simhost(dir, spawned);
+  ASSERT_EQ(f.status, 0) << f.err;
+  ASSERT_EQ(s.status, 0) << s.err;
+  EXPECT_EQ(readFile(dir / "forked.jsonl"), readFile(dir / "spawned.jsonl"));
+  EXPECT_EQ(lines(dir / "forked.jsonl").size(), 4u);
+  EXPECT_NE(f.out.find("in their flights; wall "), std::string::npos) << f.out;
+  EXPECT_NE(s.out.find("cpu: "), std::string::npos) << s.out;
+  EXPECT_EQ(s.out.find("in their flights"), std::string::npos) << s.out;
+}
+
 }  // namespace

@@ -100,14 +100,15 @@ inline Outcome simhostStopped(const std::filesystem::path &dir,
   return r;
 }
 
-// Processes whose command line holds `text` (children left running).
+// Processes whose command line or environment holds `text` (children left running: a run forked
+// from its set carries the set's command line, and its environment).
 inline int processesMentioning(const std::string &text) {
   int n = 0;
   for (const auto &e : std::filesystem::directory_iterator("/proc")) {
     std::string name = e.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string cmdline = readFile(e.path() / "cmdline");
-    n += cmdline.find(text) != std::string::npos;
+    std::string cmdline = readFile(e.path() / "cmdline"), environ = readFile(e.path() / "environ");
+    n += cmdline.find(text) != std::string::npos || environ.find(text) != std::string::npos;
   }
   return n;
 }

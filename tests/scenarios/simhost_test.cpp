@@ -103,6 +103,21 @@ TEST_F(Simhost, BadArgumentsExitTwoNamingTheOption) {
   EXPECT_NE(help.out.find("--hud-png"), std::string::npos);
 }
 
+// The picture library is opened only for a picture: a plain run never maps cairo.
+TEST_F(Simhost, OnlyARunThatDrawsAPictureOpensThePictureLibrary) {
+  std::filesystem::path dir = root.path();
+  std::string crate = root.file("Scenarios/Crate.scn").string();
+  Outcome plain = simhost(dir, {"run", crate, "--until", "0.02"}, "LD_DEBUG=files");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(plain.err.find("libcairo"), std::string::npos);
+  EXPECT_EQ(plain.err.find("libsimhost_hudpng"), std::string::npos);
+  Outcome drawn =
+      simhost(dir, {"run", crate, "--until", "0.02", "--hud-png", "h.png"}, "LD_DEBUG=files");
+  ASSERT_EQ(drawn.status, 0) << drawn.err;
+  EXPECT_NE(drawn.err.find("libsimhost_hudpng"), std::string::npos);
+  EXPECT_NE(drawn.err.find("libcairo"), std::string::npos);
+}
+
 TEST_F(Simhost, BadInputExitsTwoNamingFileAndLine) {
   std::filesystem::path dir = root.path();
   root.writeScenario("bad", "BEGIN_SHIPS\nCrate:cargo_crate\n  STATUS Orbiting Earth\n  RPOS 1 2 x\nEND\nEND_SHIPS\n");
