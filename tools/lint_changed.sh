@@ -3,23 +3,35 @@
 # clang-tidy (.clang-tidy) on the changed C++ sources, against the build's compile database.
 #
 #   tools/lint_changed.sh [BASE]     BASE: default the merge base with origin/main, or the parent
-#                                    of HEAD when HEAD is origin/main (a clean clone in CI)
+#                                    of HEAD when HEAD is origin/main or there is no origin/main
+#                                    (a clean clone in CI)
+#
+# A shallow clone that lacks HEAD's parent fetches it from origin (best effort); with no earlier
+# commit at all there is nothing to compare with, and the check passes.
 #
 # Environment: BUILD_DIR (default build; configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 
+has_parent() { git rev-parse -q --verify 'HEAD~1^{commit}' >/dev/null; }
+
 base=${1:-}
 if [ -z "$base" ]; then
   upstream=$(git merge-base HEAD origin/main 2>/dev/null || true)
   if [ -n "$upstream" ] && [ "$upstream" != "$(git rev-parse HEAD)" ]; then
     base=$upstream
-  elif git rev-parse -q --verify HEAD~1 >/dev/null; then
-    base=HEAD~1
   else
-    echo "lint: no earlier commit to compare with; nothing to check"
-    exit 0
+    if ! has_parent && [ "$(git rev-parse --is-shallow-repository)" = true ] &&
+      git remote get-url origin >/dev/null 2>&1; then
+      GIT_TERMINAL_PROMPT=0 timeout 120 git fetch --quiet --deepen=1 origin >/dev/null 2>&1 || true
+    fi
+    if has_parent; then
+      base=HEAD~1
+    else
+      echo "lint: no earlier commit to compare with; nothing to check"
+      exit 0
+    fi
   fi
 fi
 for tool in git-clang-format clang-tidy; do

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice, with warnings as errors: a normal build, then a clang build
 # with AddressSanitizer, UndefinedBehaviorSanitizer and the libFuzzer targets, whose short runs
-# are its fuzz tests (benchmarks off). Then builds the program and the modules once as a user or a
-# packager does (a plain Release build, warnings not errors) and flies a short smoke run. Installs
-# what a fresh machine lacks first (see setup.sh). Stops at the first failure; a ctest selection
-# that matches no test (-L nosuchlabel) is a failure.
+# are its fuzz tests (benchmarks off). Between the normal build and its tests, the house style is
+# checked on what the change touches (lint_changed.sh, against the normal build's compile
+# database). Then builds the program and the modules once as a user or a packager does (a plain
+# Release build, warnings not errors) and flies a short smoke run. Installs what a fresh machine
+# lacks first (see setup.sh). Stops at the first failure; a ctest selection that matches no test
+# (-L nosuchlabel) is a failure.
 #
 #   tools/run_tests.sh [ctest options...]      e.g. -L unit, or -L scenario
 #
 # Environment: BUILD_DIR (default build), ASAN_BUILD_DIR (default build-asan), RELEASE_BUILD_DIR
 # (default build-release), JOBS (default 2), SKIP_SANITIZE=1 to skip the sanitizer build,
-# SKIP_RELEASE=1 to skip the plain Release build.
+# SKIP_RELEASE=1 to skip the plain Release build, LINT_BASE the commit the style check compares
+# with (default: as lint_changed.sh chooses), SKIP_LINT=1 to skip the style check.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -20,22 +23,39 @@ RELEASE_BUILD_DIR=${RELEASE_BUILD_DIR:-build-release}
 JOBS=${JOBS:-2}
 CTEST_ARGS=("$@")
 
-# build_and_test DIR [cmake options...]
-build_and_test() {
+# build DIR [cmake options...]
+build() {
   local dir=$1
   shift
-  local t0=$SECONDS
   echo "== $dir: configure and build"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON "$@"
   cmake --build "$dir" -j "$JOBS"
-  echo "== $dir: tests"
-  (cd "$dir" && ctest --output-on-failure --no-tests=error -j "$JOBS" "${CTEST_ARGS[@]}")
-  echo "== $dir: done in $((SECONDS - t0)) s"
+}
+
+# run_tests DIR
+run_tests() {
+  echo "== $1: tests"
+  (cd "$1" && ctest --output-on-failure --no-tests=error -j "$JOBS" "${CTEST_ARGS[@]}")
+}
+
+# build_and_test DIR [cmake options...]
+build_and_test() {
+  local t0=$SECONDS
+  build "$@"
+  run_tests "$1"
+  echo "== $1: done in $((SECONDS - t0)) s"
 }
 
 start=$SECONDS
 tools/setup.sh --packages-only
-build_and_test "$BUILD_DIR" -DCHECK_LINUX_DECLARATIONS=ON
+t0=$SECONDS
+build "$BUILD_DIR" -DCHECK_LINUX_DECLARATIONS=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+if [ "${SKIP_LINT:-0}" != 1 ]; then
+  # Before the tests: a style finding fails the run at once.
+  BUILD_DIR=$BUILD_DIR tools/lint_changed.sh ${LINT_BASE:+"$LINT_BASE"}
+fi
+run_tests "$BUILD_DIR"
+echo "== $BUILD_DIR: done in $((SECONDS - t0)) s"
 if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
   # Font look-ups for HUD pictures keep process-lifetime caches that LeakSanitizer reports.

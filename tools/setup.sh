@@ -15,8 +15,8 @@ BUILD_DIR=${BUILD_DIR:-build}
 JOBS=${JOBS:-2}
 OUT_DIR=${OUT_DIR:-$BUILD_DIR/out}
 
-PACKAGES=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libbenchmark-dev libcli11-dev libfmt-dev
-  nlohmann-json3-dev libcairo2-dev pkg-config gnuplot python3 nodejs npm chromium)
+PACKAGES=(cmake g++ clang libclang-rt-14-dev clang-format clang-tidy make libgtest-dev libbenchmark-dev
+  libcli11-dev libfmt-dev nlohmann-json3-dev libcairo2-dev pkg-config gnuplot python3 nodejs npm chromium)
 
 # A machine may carry Node.js from another repository, with npm bundled in it; Debian's npm
 # conflicts with that nodejs, so working node and npm commands count as both packages installed.

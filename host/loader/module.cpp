@@ -44,37 +44,34 @@ ModuleRegistry::~ModuleRegistry() {
     if ((*it)->handle) dlclose((*it)->handle);
 }
 
-Module &ModuleRegistry::load(const std::string &name) {
-  for (auto &m : modules_)
-    if (equalsNoCase(m->name, name)) return *m;
-  for (const LinkedModule &l : linkedModules()) {
-    if (!equalsNoCase(l.name, name)) continue;
-    auto m = std::make_unique<Module>();
-    m->name = name;
-    m->ovcInit = l.ovcInit;
-    m->ovcExit = l.ovcExit;
-    modules_.push_back(std::move(m));
-    return *modules_.back();
-  }
+namespace {
+
+const LinkedModule *linkedModule(const std::string &name) {
+  for (const LinkedModule &l : linkedModules())
+    if (equalsNoCase(l.name, name)) return &l;
+  return nullptr;
+}
+
+// The module's file: an add-on's folders first, then dir; in each folder NAME.so, then the
+// simulator's Linux name libNAME.so. Throws naming both names in dir when there is none.
+std::filesystem::path moduleFile(const std::string &name,
+                                 const std::vector<std::filesystem::path> &addonDirs,
+                                 const std::filesystem::path &dir) {
   if (name.empty() || name.find_first_of("/\\") != std::string::npos)
     throw InputError("invalid module name \"" + name + "\"");
-  std::filesystem::path file = dir_ / (name + ".so"), lib = dir_ / ("lib" + name + ".so");
+  std::filesystem::path file = dir / (name + ".so"), lib = dir / ("lib" + name + ".so");
   std::error_code ec;  // a name the file system cannot take is a missing module, not a crash
-  // An add-on's folders first; in each folder NAME.so, then the simulator's Linux name libNAME.so.
-  std::vector<std::filesystem::path> dirs = addonDirs_;
-  dirs.push_back(dir_);
-  bool found = false;
-  for (const std::filesystem::path &d : dirs) {
+  std::vector<std::filesystem::path> dirs = addonDirs;
+  dirs.push_back(dir);
+  for (const std::filesystem::path &d : dirs)
     for (const std::filesystem::path &f : {d / (name + ".so"), d / ("lib" + name + ".so")})
-      if (std::filesystem::exists(f, ec)) {
-        file = f;
-        found = true;
-        break;
-      }
-    if (found) break;
-  }
-  if (!found)
-    throw InputError("module " + name + ": file " + file.string() + " not found (nor " + lib.string() + ")");
+      if (std::filesystem::exists(f, ec)) return f;
+  throw InputError("module " + name + ": file " + file.string() + " not found (nor " +
+                   lib.string() + ")");
+}
+
+// dlopen after a look at the file, so that a file that is no module says why.
+void *openModule(const std::string &name, const std::filesystem::path &file) {
   if (std::string problem = moduleFileProblem(file); !problem.empty())
     throw InputError("module " + name + ": cannot load " + file.string() + ": " + problem);
   dlerror();
@@ -83,23 +80,47 @@ Module &ModuleRegistry::load(const std::string &name) {
     const char *e = dlerror();
     throw InputError("module " + name + ": cannot load " + file.string() + ": " + (e ? e : "unknown error"));
   }
-  auto m = std::make_unique<Module>();
-  m->name = name;
-  m->path = file;
-  m->handle = h;
+  return h;
+}
+
+// The four exports, all looked up before any is called; a module lacking one is closed again.
+void bindExports(Module &m, void *h) {
   const char *names[] = {"ovcInit", "ovcExit", "ModuleDate", "GetModuleVersion"};
   void *syms[4];
   for (int i = 0; i < 4; i++) {
     syms[i] = dlsym(h, names[i]);
     if (!syms[i]) {
       dlclose(h);
-      throw InputError("module " + name + ": " + file.string() + " lacks the export " + names[i]);
+      throw InputError("module " + m.name + ": " + m.path.string() + " lacks the export " +
+                       names[i]);
     }
   }
-  m->ovcInit = reinterpret_cast<VESSEL *(*)(OBJHANDLE, int)>(syms[0]);
-  m->ovcExit = reinterpret_cast<void (*)(VESSEL *)>(syms[1]);
-  m->moduleDate = reinterpret_cast<char *(*)()>(syms[2]);
-  m->getModuleVersion = reinterpret_cast<int (*)()>(syms[3]);
+  m.ovcInit = reinterpret_cast<VESSEL *(*)(OBJHANDLE, int)>(syms[0]);
+  m.ovcExit = reinterpret_cast<void (*)(VESSEL *)>(syms[1]);
+  m.moduleDate = reinterpret_cast<char *(*)()>(syms[2]);
+  m.getModuleVersion = reinterpret_cast<int (*)()>(syms[3]);
+}
+
+}  // namespace
+
+Module &ModuleRegistry::load(const std::string &name) {
+  for (auto &m : modules_)
+    if (equalsNoCase(m->name, name)) return *m;
+  if (const LinkedModule *l = linkedModule(name)) {
+    auto m = std::make_unique<Module>();
+    m->name = name;
+    m->ovcInit = l->ovcInit;
+    m->ovcExit = l->ovcExit;
+    modules_.push_back(std::move(m));
+    return *modules_.back();
+  }
+  std::filesystem::path file = moduleFile(name, addonDirs_, dir_);
+  void *h = openModule(name, file);
+  auto m = std::make_unique<Module>();
+  m->name = name;
+  m->path = file;
+  m->handle = h;
+  bindExports(*m, h);
   m->apiVersion = m->getModuleVersion();
   m->buildDate = Date2Int(m->moduleDate());
   modules_.push_back(std::move(m));

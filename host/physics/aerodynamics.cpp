@@ -42,35 +42,49 @@ void dampRotation(Vessel &v, double dt, double coeff_x, double coeff_y, double c
   fb.torque_V.z -= std::min(coeff_z, I.z * m / dt) * w.z;
 }
 
-void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
-  const SurfaceParams &sp = v.sp;
+// The step's airflow in vessel axes, shared by airfoils, control surfaces and drag elements.
+struct Airflow {
+  double speed, rho, q;  // [m/s], [kg/m^3], [Pa]
+  VECTOR3 d, l, s;       // drag direction, vertical and horizontal lift directions
+  double aoa, slip;      // [rad]
+};
+
+Airflow airflowOf(const SurfaceParams &sp) {
   const VECTOR3 &a = sp.airVel_V;
-  if (a.z == 0) return;
-  double speed = length(a), rho = sp.atm.density, q = sp.dynPressure;
+  Airflow air;
+  air.speed = length(a), air.rho = sp.atm.density, air.q = sp.dynPressure;
+  air.d = a / -air.speed;
+  air.l = unitOrZero(_V(0, a.z, -a.y));
+  air.s = unitOrZero(_V(a.z, 0, -a.x));
+  air.aoa = std::atan2(-a.y, a.z), air.slip = std::atan2(-a.x, a.z);
+  return air;
+}
+
+// Lift, drag and pitching (or yawing) moment of each airfoil from its coefficient function; a
+// function that answers non-finite values is refused and its airfoil left out of the step.
+void addAirfoils(Vessel &v, const Airflow &air, ForceBuild &fb) {
   const VECTOR3 &cs = v.def.crossSections;
-  VECTOR3 d = a / -speed;
-  VECTOR3 l = unitOrZero(_V(0, a.z, -a.y));
-  VECTOR3 s = unitOrZero(_V(a.z, 0, -a.x));
-  double aoa = std::atan2(-a.y, a.z), slip = std::atan2(-a.x, a.z);
+  double q = air.q;
   for (const AirfoilDef &af : v.def.airfoils) {
     if (af.deleted) continue;
     bool vertical = af.align == LIFT_VERTICAL;
     double area = af.area > 0 ? af.area
-                              : std::fabs(d.z) * cs.z + (vertical ? std::fabs(d.y) * cs.y : std::fabs(d.x) * cs.z);
-    double re = rho * speed * af.chord / kViscosity;
-    double angle = vertical ? aoa : slip;
+                              : std::fabs(air.d.z) * cs.z + (vertical ? std::fabs(air.d.y) * cs.y
+                                                                      : std::fabs(air.d.x) * cs.z);
+    double re = air.rho * air.speed * af.chord / kViscosity;
+    double angle = vertical ? air.aoa : air.slip;
     double cl = 0, cm = 0, cd = 0;
     if (af.cfx)
-      af.cfx(v.intf, angle, sp.mach, re, af.context, &cl, &cm, &cd);
+      af.cfx(v.intf, angle, v.sp.mach, re, af.context, &cl, &cm, &cd);
     else
-      af.cf(angle, sp.mach, re, &cl, &cm, &cd);
+      af.cf(angle, v.sp.mach, re, &cl, &cm, &cd);
     if (!std::isfinite(cl) || !std::isfinite(cm) || !std::isfinite(cd)) {
       v.refuseNonFinite("airfoil coefficient function", "non-finite coefficient");
       continue;
     }
-    VECTOR3 liftDir = vertical ? l : s;
+    VECTOR3 liftDir = vertical ? air.l : air.s;
     VECTOR3 lift = liftDir * (cl * q * area);
-    VECTOR3 F = lift + d * (cd * q * area);
+    VECTOR3 F = lift + air.d * (cd * q * area);
     fb.force_V += F;
     fb.torque_V += crossp(F, af.ref);
     if (vertical)
@@ -80,27 +94,45 @@ void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
     fb.drag += cd * q * area;
     fb.lift_V += lift;
   }
+}
+
+// Deflected control surfaces: lift along their axis and drag, neither counted in the drag scalar.
+void addControlSurfaces(Vessel &v, const Airflow &air, ForceBuild &fb) {
   for (const ControlSurfaceDef &c : v.def.controlSurfaces) {
     if (c.deleted) continue;
     double level = v.st.controls[c.type].current;
     if (level == 0) continue;
-    VECTOR3 dir = c.axis == AIRCTRL_AXIS_XPOS   ? l
-                  : c.axis == AIRCTRL_AXIS_XNEG ? -l
-                  : c.axis == AIRCTRL_AXIS_YPOS ? s
-                                                : -s;
-    VECTOR3 F = dir * (-level * c.area * q * c.dCl) + d * (std::fabs(level) * c.area * q);
+    VECTOR3 dir = c.axis == AIRCTRL_AXIS_XPOS   ? air.l
+                  : c.axis == AIRCTRL_AXIS_XNEG ? -air.l
+                  : c.axis == AIRCTRL_AXIS_YPOS ? air.s
+                                                : -air.s;
+    VECTOR3 F =
+        dir * (-level * c.area * air.q * c.dCl) + air.d * (std::fabs(level) * c.area * air.q);
     fb.force_V += F;
     fb.torque_V += crossp(F, c.ref);
   }
+}
+
+// Variable drag elements (gear, air brakes): the module's drag level times its factor.
+void addDragElements(Vessel &v, const Airflow &air, ForceBuild &fb) {
   for (const DragElementDef &e : v.def.dragElements) {
-    double drag = *e.drag * e.factor * q;
+    double drag = *e.drag * e.factor * air.q;
     if (!std::isfinite(drag)) continue;
-    VECTOR3 F = d * drag;
+    VECTOR3 F = air.d * drag;
     fb.force_V += F;
     fb.torque_V += crossp(F, e.ref);
     fb.drag += drag;
   }
-  double qd = 0.5 * rho * (speed + 30.0) * (speed + 30.0) * cs.y;
+}
+
+// The model of a vessel with airfoils; skipped while the flow has no component along +z.
+void airfoilModel(Vessel &v, double dt, ForceBuild &fb) {
+  if (v.sp.airVel_V.z == 0) return;
+  const Airflow air = airflowOf(v.sp);
+  addAirfoils(v, air, fb);
+  addControlSurfaces(v, air, fb);
+  addDragElements(v, air, fb);
+  double qd = 0.5 * air.rho * (air.speed + 30.0) * (air.speed + 30.0) * v.def.crossSections.y;
   const VECTOR3 &rd = v.def.rotDrag;
   dampRotation(v, dt, qd * rd.x, qd * rd.y, qd * rd.z, fb);
 }

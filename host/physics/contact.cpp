@@ -68,6 +68,96 @@ double lowestTouchdownHeight(const Vessel &v) {
   return lowestTouchdownHeight(v, s, *b);
 }
 
+namespace {
+
+// What every touchdown point of one contact evaluation shares.
+struct ContactScene {
+  const Vessel &v;
+  const ContactState &s;
+  const CelestialBody &b;
+  double mass, h;  // [kg], [s] the kick the forces are for
+  int n_c;         // points below the surface: they share the limit of what a kick may stop
+  VECTOR3 spin_G;  // [rad/s] the planet's rotation
+  VECTOR3 lng_G;   // the touchdown plane's longitudinal axis p0 - (p1 + p2)/2
+};
+
+int pointsBelowSurface(const std::vector<TOUCHDOWNVTX> &td, const ContactState &s,
+                       const CelestialBody &b) {
+  int n_c = 0;
+  for (const TOUCHDOWNVTX &p : td)
+    if (length(s.r + mul(s.R, p.pos)) < b.meanRadius) n_c++;
+  return n_c;
+}
+
+// The direction point i rolls along: the longitudinal axis on the ground plane (any direction on
+// it when the axis stands vertical), turned by the rudder for a steered nose wheel.
+VECTOR3 rollingDirection(const ContactScene &c, size_t i, const VECTOR3 &n) {
+  VECTOR3 el = c.lng_G - n * dotp(c.lng_G, n);
+  double ll = length(el);
+  el = ll > 1e-12 ? el / ll : perpendicular(n);
+  if (i == 0 && c.v.def.ground.nosewheelSteering) steerNosewheel(c.v, c.s, n, el);
+  return el;
+}
+
+// [N] friction along the ground direction e: the anchor's spring while it holds within limit,
+// else sliding friction no larger than what stops the point in one kick; the anchor then follows.
+double frictionAlong(const ContactScene &c, const TOUCHDOWNVTX &p, const VECTOR3 &e,
+                     const VECTOR3 &vel, const VECTOR3 &offset, double limit, VECTOR3 &anchor_G) {
+  double vd = dotp(vel, e), sd = dotp(offset, e);
+  double kt = kStickFactor * p.stiffness, ct = kStickFactor * p.damping;
+  double stick = -kt * sd - ct * vd;
+  if (std::fabs(stick) <= limit) return stick;
+  double slide = limit * frictionScale(std::fabs(vd));
+  double w = inverseMass(c.v, p.pos, tmul(c.s.R, e), c.mass);
+  slide = std::min(slide, std::fabs(vd) / (c.h * w * std::max(c.n_c, 1)));
+  double f = (vd > 0 || (vd == 0 && stick < 0)) ? -slide : slide;
+  // the anchor follows: the spring then holds just what slides
+  double sdNew = kt > 0 ? -(f + ct * vd) / kt : 0.0;
+  anchor_G += e * (sd - sdNew);
+  return f;
+}
+
+// Normal and friction force of touchdown point i; drops its anchor when it is off the ground.
+void pointContact(const ContactScene &c, size_t i, ContactAnchor &anchor, ContactForces &out) {
+  const ContactState &s = c.s;
+  const CelestialBody &b = c.b;
+  const TOUCHDOWNVTX &p = c.v.def.touchdown.points[i];
+  VECTOR3 pr = s.r + mul(s.R, p.pos);
+  double dist = length(pr);
+  double height = dist - b.meanRadius;
+  if (height >= 0) {
+    anchor.valid = false;
+    return;
+  }
+  VECTOR3 n = pr / dist;
+  out.deepest = std::max(out.deepest, -height);
+  double depth = std::min(-height, 1.0);
+  VECTOR3 vel = s.u + mul(s.R, crossp(p.pos, s.w)) - crossp(pr, c.spin_G);
+  double vn = dotp(vel, n);
+  double normal = std::max(0.0, p.stiffness * depth - p.damping * vn);
+  double base = std::min(depth, 0.1) * p.stiffness;
+  VECTOR3 ground = n * b.meanRadius;
+  if (!anchor.valid) anchor = {true, tmul(s.R_GP, ground)};
+  VECTOR3 anchor_G = mul(s.R_GP, anchor.pos_P);
+  VECTOR3 offset = pr - anchor_G;
+  VECTOR3 el = rollingDirection(c, i, n);
+  VECTOR3 es = crossp(n, el);
+  VECTOR3 F = n * normal;
+  double muLng = i < 3 ? p.mu_lng : p.mu;
+  // Brakes add to the rolling friction up to the larger of the two coefficients.
+  double brake = brakeForce(c.v, i);
+  double limitLng = muLng * base;
+  if (brake > 0) limitLng = std::min(limitLng + brake, std::max(muLng, p.mu) * base);
+  F += el * frictionAlong(c, p, el, vel, offset, limitLng, anchor_G);
+  F += es * frictionAlong(c, p, es, vel, offset, p.mu * base, anchor_G);
+  anchor.pos_P = tmul(s.R_GP, unit(anchor_G) * b.meanRadius);
+  out.force_G += F;
+  out.torque_V += crossp(tmul(s.R, F), p.pos);
+  out.contacts++;
+}
+
+}  // namespace
+
 void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, double mass, double h,
                    ContactForces &out) {
   out = ContactForces{};
@@ -75,67 +165,10 @@ void contactForces(const Vessel &v, ContactState &s, const CelestialBody &b, dou
   std::vector<ContactAnchor> &anchors = *s.anchors;
   anchors.resize(td.size());
   if (td.size() < 3) return;
-  int n_c = 0;
-  for (const TOUCHDOWNVTX &p : td)
-    if (length(s.r + mul(s.R, p.pos)) < b.meanRadius) n_c++;
   VECTOR3 spin_G = mul(s.R_GP, _V(0, b.rotationRate(), 0));
   VECTOR3 lng_G = mul(s.R, td[0].pos - (td[1].pos + td[2].pos) * 0.5);
-  for (size_t i = 0; i < td.size(); i++) {
-    const TOUCHDOWNVTX &p = td[i];
-    ContactAnchor &anchor = anchors[i];
-    VECTOR3 pr = s.r + mul(s.R, p.pos);
-    double dist = length(pr);
-    double height = dist - b.meanRadius;
-    if (height >= 0) {
-      anchor.valid = false;
-      continue;
-    }
-    VECTOR3 n = pr / dist;
-    out.deepest = std::max(out.deepest, -height);
-    double depth = std::min(-height, 1.0);
-    VECTOR3 vel = s.u + mul(s.R, crossp(p.pos, s.w)) - crossp(pr, spin_G);
-    double vn = dotp(vel, n);
-    double normal = std::max(0.0, p.stiffness * depth - p.damping * vn);
-    double base = std::min(depth, 0.1) * p.stiffness;
-    VECTOR3 ground = n * b.meanRadius;
-    if (!anchor.valid) anchor = {true, tmul(s.R_GP, ground)};
-    VECTOR3 anchor_G = mul(s.R_GP, anchor.pos_P);
-    VECTOR3 offset = pr - anchor_G;
-    VECTOR3 el = lng_G - n * dotp(lng_G, n);
-    double ll = length(el);
-    el = ll > 1e-12 ? el / ll : perpendicular(n);
-    if (i == 0 && v.def.ground.nosewheelSteering) steerNosewheel(v, s, n, el);
-    VECTOR3 es = crossp(n, el);
-    VECTOR3 F = n * normal;
-    double mus[2] = {i < 3 ? p.mu_lng : p.mu, p.mu};
-    double brake = brakeForce(v, i);
-    const VECTOR3 *dirs[2] = {&el, &es};
-    for (int k = 0; k < 2; k++) {
-      const VECTOR3 &e = *dirs[k];
-      double vd = dotp(vel, e), sd = dotp(offset, e);
-      double kt = kStickFactor * p.stiffness, ct = kStickFactor * p.damping;
-      double stick = -kt * sd - ct * vd;
-      double limit = mus[k] * base;
-      if (k == 0 && brake > 0) limit = std::min(limit + brake, std::max(mus[0], p.mu) * base);
-      double f;
-      if (std::fabs(stick) <= limit) {
-        f = stick;
-      } else {
-        double slide = limit * frictionScale(std::fabs(vd));
-        double w = inverseMass(v, p.pos, tmul(s.R, e), mass);
-        slide = std::min(slide, std::fabs(vd) / (h * w * std::max(n_c, 1)));
-        f = (vd > 0 || (vd == 0 && stick < 0)) ? -slide : slide;
-        // the anchor follows: the spring then holds just what slides
-        double sdNew = kt > 0 ? -(f + ct * vd) / kt : 0.0;
-        anchor_G += e * (sd - sdNew);
-      }
-      F += e * f;
-    }
-    anchor.pos_P = tmul(s.R_GP, unit(anchor_G) * b.meanRadius);
-    out.force_G += F;
-    out.torque_V += crossp(tmul(s.R, F), p.pos);
-    out.contacts++;
-  }
+  const ContactScene scene{v, s, b, mass, h, pointsBelowSurface(td, s, b), spin_G, lng_G};
+  for (size_t i = 0; i < td.size(); i++) pointContact(scene, i, anchors[i], out);
 }
 
 double contactSubstep(const Vessel &v, const MATRIX3 &R, const VECTOR3 &up_G, double mass, double dt) {

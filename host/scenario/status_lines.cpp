@@ -381,46 +381,56 @@ void checkPlacement(const std::string &file, const ShipBlock &ship, const Vessel
   }
 }
 
-void writeStandardLines(Vessel &v, FILEHANDLE scn) {
-  World &w = v.world();
-  const CelestialBody *ref = v.landed() ? v.st.landed.body : w.gravityRefAt(v.globalPos());
-  if (!ref) return;
-  if (v.landed()) {
-    const LandedPose &lp = v.st.landed;
-    double r = length(lp.pos_P);
-    double lng = std::atan2(lp.pos_P.z, lp.pos_P.x), lat = std::asin(std::clamp(lp.pos_P.y / r, -1.0, 1.0));
-    MATRIX3 R_HV = mul(localToHorizon(lng, lat), lp.R_PV);
-    const std::vector<TOUCHDOWNVTX> &td = v.def.touchdown.points;
-    VECTOR3 lngAxis_V = td.size() >= 3 ? td[0].pos - (td[1].pos + td[2].pos) * 0.5 : _V(0, 0, 1);
-    VECTOR3 lngAxis_H = mul(R_HV, lngAxis_V);
-    double heading = posangle(std::atan2(lngAxis_H.x, lngAxis_H.z));
-    VECTOR3 arot = arotForWriting(matrixToEuler(R_HV) * DEG);
-    writeItem(scn, "STATUS", "Landed %s", ref->name().c_str());
-    writeItem(scn, "POS", "%0.7f %0.7f", lng * DEG, lat * DEG);
-    writeItem(scn, "HEADING", "%0.2f", heading * DEG);
-    writeItem(scn, "ALT", "%0.3f", r - ref->meanRadius);
-    writeItem(scn, "AROT", "%0.3f %0.3f %0.3f", arot.x, arot.y, arot.z);
-  } else {
-    VECTOR3 rpos = w.relativePos(v, *ref), rvel = w.relativeVel(v, *ref);
-    VECTOR3 arot = arotForWriting(matrixToEuler(v.st.R) * DEG);
-    writeItem(scn, "STATUS", "Orbiting %s", ref->name().c_str());
-    writeItem(scn, "RPOS", "%0.3f %0.3f %0.3f", rpos.x, rpos.y, rpos.z);
-    writeItem(scn, "RVEL", "%0.4f %0.4f %0.4f", rvel.x, rvel.y, rvel.z);
-    writeItem(scn, "AROT", "%0.3f %0.3f %0.3f", arot.x, arot.y, arot.z);
-    if (length2(v.st.omega) > 1e-8) {
-      VECTOR3 w_deg = v.st.omega * DEG;
-      writeItem(scn, "VROT", "%0.4f %0.4f %0.4f", w_deg.x, w_deg.y, w_deg.z);
-    }
+namespace {
+
+// A landed vessel as the simulator saves it: its place on the body, the heading of its
+// longitudinal axis, its height and its horizon-relative attitude.
+void writeLandedPose(const Vessel &v, const CelestialBody &ref, FILEHANDLE scn) {
+  const LandedPose &lp = v.st.landed;
+  double r = length(lp.pos_P);
+  double lng = std::atan2(lp.pos_P.z, lp.pos_P.x);
+  double lat = std::asin(std::clamp(lp.pos_P.y / r, -1.0, 1.0));
+  MATRIX3 R_HV = mul(localToHorizon(lng, lat), lp.R_PV);
+  const std::vector<TOUCHDOWNVTX> &td = v.def.touchdown.points;
+  VECTOR3 lngAxis_V = td.size() >= 3 ? td[0].pos - (td[1].pos + td[2].pos) * 0.5 : _V(0, 0, 1);
+  VECTOR3 lngAxis_H = mul(R_HV, lngAxis_V);
+  double heading = posangle(std::atan2(lngAxis_H.x, lngAxis_H.z));
+  VECTOR3 arot = arotForWriting(matrixToEuler(R_HV) * DEG);
+  writeItem(scn, "STATUS", "Landed %s", ref.name().c_str());
+  writeItem(scn, "POS", "%0.7f %0.7f", lng * DEG, lat * DEG);
+  writeItem(scn, "HEADING", "%0.2f", heading * DEG);
+  writeItem(scn, "ALT", "%0.3f", r - ref.meanRadius);
+  writeItem(scn, "AROT", "%0.3f %0.3f %0.3f", arot.x, arot.y, arot.z);
+}
+
+// Any other vessel in the standard orbiting form: position and velocity relative to ref, and
+// the rotation only when it is not (nearly) still.
+void writeOrbitingState(const Vessel &v, const World &w, const CelestialBody &ref, FILEHANDLE scn) {
+  VECTOR3 rpos = w.relativePos(v, ref), rvel = w.relativeVel(v, ref);
+  VECTOR3 arot = arotForWriting(matrixToEuler(v.st.R) * DEG);
+  writeItem(scn, "STATUS", "Orbiting %s", ref.name().c_str());
+  writeItem(scn, "RPOS", "%0.3f %0.3f %0.3f", rpos.x, rpos.y, rpos.z);
+  writeItem(scn, "RVEL", "%0.4f %0.4f %0.4f", rvel.x, rvel.y, rvel.z);
+  writeItem(scn, "AROT", "%0.3f %0.3f %0.3f", arot.x, arot.y, arot.z);
+  if (length2(v.st.omega) > 1e-8) {
+    VECTOR3 w_deg = v.st.omega * DEG;
+    writeItem(scn, "VROT", "%0.4f %0.4f %0.4f", w_deg.x, w_deg.y, w_deg.z);
   }
+}
+
+// ATTACHED counts the points by kind, as the reader does: the child's among its to-parent points,
+// the parent's among its to-child points.
+void writeAttachment(const Vessel &v, FILEHANDLE scn) {
   const ParentLink &pl = v.st.parentLink;
-  if (pl.parent) {
-    int own = 0, par = 0;
-    for (int i = 0; i < pl.ownPoint; i++) own += v.def.attachments[i].toParent ? 1 : 0;
-    for (int i = 0; i < pl.parentPoint; i++) par += pl.parent->def.attachments[i].toParent ? 0 : 1;
-    writeItem(scn, "ATTACHED", "%d:%d,%s", own, par, pl.parent->name().c_str());
-  }
-  if (v.st.rcsMode != RCS_ROT) writeItem(scn, "RCSMODE", "%d", v.st.rcsMode);
-  if (v.st.afcMode != 0) writeItem(scn, "AFCMODE", "%d", v.st.afcMode);
+  if (!pl.parent) return;
+  int own = 0, par = 0;
+  for (int i = 0; i < pl.ownPoint; i++) own += v.def.attachments[i].toParent ? 1 : 0;
+  for (int i = 0; i < pl.parentPoint; i++) par += pl.parent->def.attachments[i].toParent ? 0 : 1;
+  writeItem(scn, "ATTACHED", "%d:%d,%s", own, par, pl.parent->name().c_str());
+}
+
+// PRPLEVEL: the tanks that hold anything, as fractions of their capacity.
+void writePropellantLevels(const Vessel &v, FILEHANDLE scn) {
   std::string prp;
   for (size_t i = 0; i < v.def.tanks.size(); i++) {
     double cap = v.def.tanks[i].maxMass;
@@ -433,6 +443,10 @@ void writeStandardLines(Vessel &v, FILEHANDLE scn) {
     prp += item;
   }
   if (!prp.empty()) writeItem(scn, "PRPLEVEL", "%s", prp.c_str());
+}
+
+// THLEVEL: the permanent levels of the thrusters that are on (and not deleted).
+void writeThrustLevels(const Vessel &v, FILEHANDLE scn) {
   std::string thl;
   for (size_t i = 0; i < v.def.thrusters.size(); i++) {
     double l = v.st.thrusters[i].permanent;
@@ -442,6 +456,23 @@ void writeStandardLines(Vessel &v, FILEHANDLE scn) {
     thl += item;
   }
   if (!thl.empty()) writeItem(scn, "THLEVEL", "%s", thl.c_str());
+}
+
+}  // namespace
+
+void writeStandardLines(Vessel &v, FILEHANDLE scn) {
+  World &w = v.world();
+  const CelestialBody *ref = v.landed() ? v.st.landed.body : w.gravityRefAt(v.globalPos());
+  if (!ref) return;
+  if (v.landed())
+    writeLandedPose(v, *ref, scn);
+  else
+    writeOrbitingState(v, w, *ref, scn);
+  writeAttachment(v, scn);
+  if (v.st.rcsMode != RCS_ROT) writeItem(scn, "RCSMODE", "%d", v.st.rcsMode);
+  if (v.st.afcMode != 0) writeItem(scn, "AFCMODE", "%d", v.st.afcMode);
+  writePropellantLevels(v, scn);
+  writeThrustLevels(v, scn);
 }
 
 }  // namespace sim

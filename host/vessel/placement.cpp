@@ -113,29 +113,95 @@ void updateLandedKinematics(Vessel &v) {
 
 }  // namespace sim
 
-void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn) {
-  StateEdit e = edit();  // recomputes what depends on the state on every way out
-  sim::SpawnExtension ext = spawn ? spawn->ext : sim::SpawnExtension{};
-  // Propellant and thruster levels
+namespace {
+
+// Tank masses: emptied by VS_FUELRESET, then the legacy FUEL fraction for every tank, then the
+// listed levels. An index beyond the vessel's tanks is refused.
+void applyPropellant(Vessel &v, const VESSELSTATUS2 &vs, const sim::SpawnExtension &ext,
+                     const Vessel::StateWriter &e) {
   if (vs.flag & VS_FUELRESET) std::fill(e->tankMass.begin(), e->tankMass.end(), 0.0);
   if (ext.legacyFuel >= 0)
-    for (size_t i = 0; i < def.tanks.size(); i++) e->tankMass[i] = ext.legacyFuel * def.tanks[i].maxMass;
+    for (size_t i = 0; i < v.def.tanks.size(); i++)
+      e->tankMass[i] = ext.legacyFuel * v.def.tanks[i].maxMass;
   if ((vs.flag & VS_FUELLIST) && vs.fuel)
     for (DWORD i = 0; i < vs.nfuel; i++) {
-      if (vs.fuel[i].idx < def.tanks.size())
-        e->tankMass[vs.fuel[i].idx] = vs.fuel[i].level * def.tanks[vs.fuel[i].idx].maxMass;
+      if (vs.fuel[i].idx < v.def.tanks.size())
+        e->tankMass[vs.fuel[i].idx] = vs.fuel[i].level * v.def.tanks[vs.fuel[i].idx].maxMass;
       else
-        refuse("PRPLEVEL", "tank index " + std::to_string(vs.fuel[i].idx) + " out of range");
+        v.refuse("PRPLEVEL", "tank index " + std::to_string(vs.fuel[i].idx) + " out of range");
     }
+}
+
+// Thruster levels: all off by VS_THRUSTRESET, then the listed ones (an unknown index is refused).
+void applyThrusterLevels(Vessel &v, const VESSELSTATUS2 &vs, const Vessel::StateWriter &e) {
   if (vs.flag & VS_THRUSTRESET)
     for (sim::ThrusterState &t : e->thrusters) t = {};
   if ((vs.flag & VS_THRUSTLIST) && vs.thruster)
     for (DWORD i = 0; i < vs.nthruster; i++) {
-      if (vs.thruster[i].idx < def.thrusters.size())
-        setThrusterLevel(static_cast<int>(vs.thruster[i].idx), vs.thruster[i].level);
+      if (vs.thruster[i].idx < v.def.thrusters.size())
+        v.setThrusterLevel(static_cast<int>(vs.thruster[i].idx), vs.thruster[i].level);
       else
-        refuse("THLEVEL", "thruster index " + std::to_string(vs.thruster[i].idx) + " out of range");
+        v.refuse("THLEVEL",
+                 "thruster index " + std::to_string(vs.thruster[i].idx) + " out of range");
     }
+}
+
+// Landed at (lng, lat): with AROT at the horizon-relative attitude and height it gives, else
+// resting on the touchdown plane along the heading.
+void placeLanded(Vessel &v, const VESSELSTATUS2 &vs, const sim::SpawnExtension &ext,
+                 const CelestialBody &body) {
+  MATRIX3 R_HV;
+  double alt;
+  if (ext.hasArot) {
+    R_HV = sim::eulerToMatrix(vs.arot);
+    alt = ext.hasAlt ? ext.alt : vs.vrot.x;
+  } else {
+    R_HV = resting_HV(v, vs.surf_hdg);
+    alt = restingHeight(v, body);
+  }
+  VECTOR3 pos_P = sim::equToLocalDir(vs.surf_lng, vs.surf_lat) * (body.meanRadius + alt);
+  MATRIX3 R_PV = mul(transp(sim::localToHorizon(vs.surf_lng, vs.surf_lat)), R_HV);
+  sim::setLandedPose(v, body, pos_P, R_PV);
+}
+
+// The hand-written flying form: position above the surface, the ground-relative velocity plus
+// the surface's own, and the attitude along that velocity unless AROT gives it.
+void placeFlying(const VESSELSTATUS2 &vs, const sim::SpawnExtension &ext, const CelestialBody &body,
+                 const Vessel::StateWriter &e) {
+  const BodyKinematics &k = body.now();
+  e->status = sim::FlightStatus::Flying;
+  double lng = vs.surf_lng, lat = vs.surf_lat, hdg = vs.surf_hdg, g = ext.pathAngle;
+  VECTOR3 pos_P = sim::equToLocalDir(lng, lat) * (body.meanRadius + ext.alt);
+  VECTOR3 v_H =
+      _V(std::cos(g) * std::sin(hdg), std::sin(g), std::cos(g) * std::cos(hdg)) * ext.groundSpeed;
+  MATRIX3 R_PH = transp(sim::localToHorizon(lng, lat));
+  e->frame = &body;
+  e->rpos = mul(k.R_GP, pos_P);
+  e->rvel = mul(k.R_GP, mul(R_PH, v_H)) + surfaceVelocity_G(body, k, pos_P);
+  MATRIX3 R_HV = ext.hasArot ? sim::eulerToMatrix(vs.arot) : alongMotion_HV(v_H);
+  e.setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
+  e->omega = ext.hasVrot ? ext.vrot : _V(0, 0, 0);  // vrot.x may hold the ALT line
+}
+
+// The standard orbiting form. A spawned vessel (a scenario block, a new vessel) turns at its
+// extension's rate alone, as vrot.x may hold the ALT line; any other status at its own vrot.
+void placeOrbiting(const VESSELSTATUS2 &vs, const sim::SpawnExtension &ext, bool spawned,
+                   const CelestialBody &body, const Vessel::StateWriter &e) {
+  e->status = sim::FlightStatus::Flying;
+  e->frame = &body;
+  e->rpos = vs.rpos;
+  e->rvel = vs.rvel;
+  e.setAttitude(sim::eulerToMatrix(vs.arot));
+  e->omega = spawned ? (ext.hasVrot ? ext.vrot : _V(0, 0, 0)) : vs.vrot;
+}
+
+}  // namespace
+
+void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn) {
+  StateEdit e = edit();  // recomputes what depends on the state on every way out
+  sim::SpawnExtension ext = spawn ? spawn->ext : sim::SpawnExtension{};
+  applyPropellant(*this, vs, ext, e);
+  applyThrusterLevels(*this, vs, e);
   if (ext.rcsMode >= 0) e->rcsMode = ext.rcsMode;
   if (ext.afcMode >= 0) e->afcMode = ext.afcMode;
 
@@ -144,41 +210,12 @@ void Vessel::applyStatus(const VESSELSTATUS2 &vs, const sim::VesselSpawn *spawn)
   const sim::CelestialBody *body = w.bodyOf(vs.rbody);
   if (!body) body = w.gravityRefAt(globalPos());
   if (ext.attached || !body) return;
-  const BodyKinematics &k = body->now();
-  (void)k;
-  if (vs.status == 1) {
-    MATRIX3 R_HV;
-    double alt;
-    if (ext.hasArot) {
-      R_HV = sim::eulerToMatrix(vs.arot);
-      alt = ext.hasAlt ? ext.alt : vs.vrot.x;
-    } else {
-      R_HV = resting_HV(*this, vs.surf_hdg);
-      alt = restingHeight(*this, *body);
-    }
-    VECTOR3 pos_P = sim::equToLocalDir(vs.surf_lng, vs.surf_lat) * (body->meanRadius + alt);
-    MATRIX3 R_PV = mul(transp(sim::localToHorizon(vs.surf_lng, vs.surf_lat)), R_HV);
-    sim::setLandedPose(*this, *body, pos_P, R_PV);
-  } else if (ext.flying) {
-    e->status = sim::FlightStatus::Flying;
-    double lng = vs.surf_lng, lat = vs.surf_lat, hdg = vs.surf_hdg, g = ext.pathAngle;
-    VECTOR3 pos_P = sim::equToLocalDir(lng, lat) * (body->meanRadius + ext.alt);
-    VECTOR3 v_H = _V(std::cos(g) * std::sin(hdg), std::sin(g), std::cos(g) * std::cos(hdg)) * ext.groundSpeed;
-    MATRIX3 R_PH = transp(sim::localToHorizon(lng, lat));
-    e->frame = body;
-    e->rpos = mul(k.R_GP, pos_P);
-    e->rvel = mul(k.R_GP, mul(R_PH, v_H)) + surfaceVelocity_G(*body, k, pos_P);
-    MATRIX3 R_HV = ext.hasArot ? sim::eulerToMatrix(vs.arot) : alongMotion_HV(v_H);
-    e.setAttitude(mul(k.R_GP, mul(R_PH, R_HV)));
-    e->omega = ext.hasVrot ? ext.vrot : _V(0, 0, 0);  // vrot.x may hold the ALT line
-  } else {
-    e->status = sim::FlightStatus::Flying;
-    e->frame = body;
-    e->rpos = vs.rpos;
-    e->rvel = vs.rvel;
-    e.setAttitude(sim::eulerToMatrix(vs.arot));
-    e->omega = spawn ? (ext.hasVrot ? ext.vrot : _V(0, 0, 0)) : vs.vrot;
-  }
+  if (vs.status == 1)
+    placeLanded(*this, vs, ext, *body);
+  else if (ext.flying)
+    placeFlying(vs, ext, *body, e);
+  else
+    placeOrbiting(vs, ext, spawn != nullptr, *body, e);
   sim::capAngularRate(e->omega);
 }
 
