@@ -9,8 +9,8 @@
 // The process is forked from the set's own, which has read the base scenario and so holds its
 // configuration and meshes parsed (loader/file_cache.h): a run starts from them, and loads its
 // modules itself, as a new process would. --spawn starts each run as a new program instead; the
-// records are the same either way. The values are passed as text with fixed decimals and recorded as parsed back from that text,
-// so the printed command replays the run exactly.
+// records are the same either way. The values are passed as text with fixed decimals and recorded
+// as parsed back from that text, so the printed command replays the run exactly.
 //
 // The records go to a temporary file beside --out, renamed onto it at the end, so an existing set
 // is never truncated; --resume first keeps the records of --out that belong to this very set

@@ -362,9 +362,10 @@ std::string cpuLine(const SetRun &s) {
   int n = std::snprintf(line, sizeof line, "cpu: %.2f s in the %d run processes", s.processCpu,
                         s.flown);
   if (s.cpuSlots)
-    n += std::snprintf(line + n, sizeof line - n, ", %.2f s in their flights; wall %.2f s = %.2f x "
-                       "the flights' cpu per job\n", s.flightCpu, wall,
-                       wall / (s.flightCpu / jobs));
+    n += std::snprintf(line + n, sizeof line - n,
+                       ", %.2f s in their flights; wall %.2f s = %.2f x "
+                       "the flights' cpu per job\n",
+                       s.flightCpu, wall, wall / (s.flightCpu / jobs));
   else
     std::snprintf(line + n, sizeof line - n, "; wall %.2f s = %.2f x their cpu per job\n", wall,
                   wall / (s.processCpu / jobs));
@@ -376,8 +377,7 @@ int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostr
               std::ostream &err) {
   json set = setOf(s.o);
   set["first"] = s.first, set["last"] = s.last;
-  out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program)
-      << cpuLine(s);
+  out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program) << cpuLine(s);
   int total = s.last - s.first + 1, have = static_cast<int>(s.records.size());
   if (signal && existed && !s.o.resume) {
     err << "simhost: montecarlo: interrupted; " << s.o.out.string() << " left as it was (the "

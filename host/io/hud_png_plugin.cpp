@@ -43,7 +43,8 @@ extern "C" __attribute__((visibility("default"))) void simhostDrawHudPng(
   cairo_font_extents_t fe;
   cairo_font_extents(cr, &fe);
   for (const HudText &t : hud) {
-    double r = (t.colour & 0xFF) / 255.0, g = ((t.colour >> 8) & 0xFF) / 255.0, b = ((t.colour >> 16) & 0xFF) / 255.0;
+    double r = (t.colour & 0xFF) / 255.0, g = ((t.colour >> 8) & 0xFF) / 255.0,
+           b = ((t.colour >> 16) & 0xFF) / 255.0;
     cairo_set_source_rgb(cr, r, g, b);
     cairo_move_to(cr, t.x, t.y + fe.ascent);
     cairo_show_text(cr, t.text.c_str());

@@ -237,8 +237,8 @@ TEST(MonteCarloRuns, ASetWhoseRunsFailExitsOne) {
 TEST(MonteCarloRuns, ForkedAndSpawnedRunsWriteTheSameRecords) {
   TempDataRoot root;
   const std::filesystem::path &dir = root.path();
-  const std::vector<std::string> set = {"montecarlo", "--runs", "4",      "--seed",
-                                        "21",         "--jobs", "1",      "--dt",
+  const std::vector<std::string> set = {"montecarlo", "--runs",  "4", "--seed",
+                                        "21",         "--jobs",  "1", "--dt",
                                         "0.05:0.1",   "--worst", "0"};
   std::vector<std::string> forked = set, spawned = set;
   forked.insert(forked.end(), {"--out", "forked.jsonl"});
