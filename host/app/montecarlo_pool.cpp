@@ -262,7 +262,9 @@ void showProgress(SetRun &s, std::ostream &err, bool tty) {
 }
 
 double cpuSeconds(const rusage &ru) {
-  auto sec = [](const timeval &t) { return static_cast<double>(t.tv_sec) + 1e-6 * t.tv_usec; };
+  auto sec = [](const timeval &t) {
+    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
+  };
   return sec(ru.ru_utime) + sec(ru.ru_stime);
 }
 

@@ -165,8 +165,12 @@ ScenarioDocument ScenarioDocument::parse(const std::string &text, const std::str
     ScenarioSection s{name, lines[i].number, {}};
     s.lines.push_back({0, lines[i].text});  // the BEGIN line itself, verbatim (index 0)
     i++;
-    if (!readSectionBody(d, s, lines, i))
-      throw InputError(at(fileName, s.line, "BEGIN_" + name + " without END_" + name));
+    if (!readSectionBody(d, s, lines, i)) {
+      std::string what = "BEGIN_" + name;
+      what += " without END_";
+      what += name;
+      throw InputError(at(fileName, s.line, what));
+    }
     if (name == "ENVIRONMENT") readEnvironment(d, s);
     if (name == "FOCUS") readFocus(d, s);
     d.sections.push_back(std::move(s));

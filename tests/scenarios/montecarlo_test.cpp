@@ -127,7 +127,7 @@ TEST(MonteCarloRuns, SeededSetWithThePrecisionLawLandsOnThePadAtLeastAsOftenAsMe
   const double bar = 1.0;  // 200 of 200
 #endif
   TempDataRoot root;
-  std::filesystem::path dir = root.path();
+  const std::filesystem::path &dir = root.path();
   Outcome r = simhost(dir, {"montecarlo", "--runs", std::to_string(runs), "--seed", "2026", "--out", "set.jsonl",
                             "--worst", "3", "--landing-law", "precision"});
   ASSERT_EQ(r.status, 0) << r.err;
