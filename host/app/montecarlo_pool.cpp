@@ -336,18 +336,13 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
 
 // Reads the base scenario and the slice; -1 to go on, else the exit status.
 int prepare(SetRun &s, std::ostream &err) {
-  try {
+  int status = exitStatusOf(err, [&s] {
     std::error_code ec;
     s.scenarioArg = s.o.scenario;
     if (fs::is_regular_file(s.o.scenario, ec)) s.scenarioArg = fs::absolute(s.o.scenario).string();
     s.base = readStagingBase(s.o, s.defaults.dataRoot, s.defaults.modulesDir);
-  } catch (const InputError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 2;
-  } catch (const RunError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 1;
-  }
+  });
+  if (status != 0) return status;
   shardRange(s.o.runs, s.o.shardIndex, s.o.shardCount, s.first, s.last);
   s.jobs =
       s.o.jobs > 0 ? s.o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -78,19 +78,14 @@ int finishTrack(TrackWriter &track, const RunOptions &o, const std::string &reas
 }
 
 int runReplay(const ReplayOptions &o, const RunDefaults &d, std::ostream &out, std::ostream &err) {
-  try {
+  int status = exitStatusOf(err, [&] {
     std::filesystem::path root = o.root;
     std::error_code ec;
     if (!root.empty() && !std::filesystem::is_directory(root / "Meshes", ec))
       throw InputError("--root: " + root.string() + " holds no Meshes/ folder");
     writeReplayPage(o.track, o.out, root, d.dataRoot, d.webDir, err);
-  } catch (const InputError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 2;
-  } catch (const RunError &e) {
-    err << "simhost: " << e.what() << "\n";
-    return 1;
-  }
+  });
+  if (status != 0) return status;
   out << "replay: " << (o.out / "index.html").string() << "\n";
   return 0;
 }

@@ -11,10 +11,11 @@
 // named file is left as it was). Warnings about the scenario go to standard error as well.
 #pragma once
 
-#include <iosfwd>
+#include <ostream>
 
 #include "app/cli.h"
 #include "app/scenario_names.h"
+#include "world/errors.h"
 
 namespace sim {
 
@@ -31,6 +32,22 @@ struct RunDefaults {
 RunDefaults programDefaults(const std::filesystem::path &exe,
                             const std::filesystem::path &dataRelative,
                             const std::filesystem::path &dataCompiled);
+
+// Runs `body`: a refusal of the input (InputError) is reported on err with exit status 2, a
+// failure (RunError) with 1; 0 when body ends normally.
+template <class Body>
+int exitStatusOf(std::ostream &err, Body &&body) {
+  try {
+    body();
+  } catch (const InputError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 2;
+  } catch (const RunError &e) {
+    err << "simhost: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
 
 int runSimulation(const RunOptions &o, const RunDefaults &defaults, std::ostream &out, std::ostream &err);
 // The whole program: parse the command line, then run.
