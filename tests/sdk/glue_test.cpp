@@ -21,6 +21,10 @@ void *operator new(std::size_t n) {
   if (void *p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
+// The modules make their vessels with new (std::nothrow): from the same heap as the rest.
+void *operator new(std::size_t n, const std::nothrow_t &) noexcept {
+  return std::malloc(n ? n : 1);
+}
 void operator delete(void *p) noexcept {
   if (p) g_freed++;
   std::free(p);
