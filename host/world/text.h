@@ -45,6 +45,36 @@ inline bool parseNumber(const std::string &s, double &out) {
   return *end == '\0' && std::isfinite(out);
 }
 
+// A plain decimal token, [-]digits[.digits] with at most 15 digits, read exactly: its digits make
+// an integer w < 10^15 < 2^53 and it has k <= 15 digits after the point, so w and 10^k are exact
+// doubles and w / 10^k is one correctly rounded division, the value from_chars gives. False for
+// any other token (an exponent, more digits), which from_chars then reads. Meshes are thousands of
+// such tokens.
+inline bool plainDecimal(const char *p, const char *stop, double &out) {
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  bool negative = p < stop && *p == '-';
+  if (negative) p++;
+  unsigned long long w = 0;
+  int digits = 0, after = -1;  // digits after the point; -1 before it
+  for (; p < stop; p++) {
+    if (*p >= '0' && *p <= '9') {
+      if (++digits > 15) return false;
+      w = w * 10 + static_cast<unsigned>(*p - '0');
+      if (after >= 0) after++;
+    } else if (*p == '.' && after < 0) {
+      after = 0;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  double v = static_cast<double>(w);
+  if (after > 0) v /= kPow10[after];
+  out = negative ? -v : v;
+  return true;
+}
+
 // Blank-separated numbers; false if any token is not a finite number.
 inline bool parseNumbers(const std::string &s, std::vector<double> &out) {
   out.clear();
@@ -56,8 +86,10 @@ inline bool parseNumbers(const std::string &s, std::vector<double> &out) {
     const char *stop = p;
     while (*stop && *stop != ' ' && *stop != '\t' && *stop != '\r' && *stop != '\n') stop++;
     double d;
-    auto [end, ec] = std::from_chars(p, stop, d);
-    if (ec != std::errc() || end != stop || !std::isfinite(d)) return false;
+    if (!plainDecimal(p, stop, d)) {
+      auto [end, ec] = std::from_chars(p, stop, d);
+      if (ec != std::errc() || end != stop || !std::isfinite(d)) return false;
+    }
     out.push_back(d);
     p = stop;
   }

@@ -2,13 +2,17 @@
 // when the file changes; a missing or malformed file is reported to each world that asks for it.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <random>
 
 #include "anim/mesh_library.h"
 #include "world/diagnostics.h"
 #include "world/errors.h"
+#include "world/text.h"
+#include "world_fixture.h"
 
 namespace {
 
@@ -76,6 +80,36 @@ TEST(MeshText, CountsBeyondTheIntegerRangeAreRefused) {
                            "MSHX1\nGROUPS 1\nGEOM 1e300 1\n0 0 0\n", "MSHX1\nGROUPS 1\nGEOM 3 1e20\n0 0 0\n",
                            "MSHX1\nGROUPS 1\nGEOM 3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\nMATERIALS 1e300\n"})
     EXPECT_THROW(sim::parseMesh(text, "box.msh"), sim::InputError) << text;
+}
+
+// The quick reading of plain decimals gives exactly from_chars' value, bit for bit, on every token
+// of the bundled meshes and on the edges of its rule; a token outside the rule is left to
+// from_chars.
+TEST(MeshText, PlainDecimalsReadAsFromCharsReadsThem) {
+  auto sameAsFromChars = [](const std::string &token) {
+    double quick = 0, exact = 0;
+    const char *b = token.data(), *e = b + token.size();
+    if (!sim::plainDecimal(b, e, quick)) return true;
+    auto [end, ec] = std::from_chars(b, e, exact);
+    return ec == std::errc() && end == e && std::memcmp(&quick, &exact, sizeof quick) == 0;
+  };
+  for (const char *t : {"0", "-0", "1.", ".5", "-.5", "0.1", "0.3", "-2.675", "123456789012345",
+                        "9.99999999999999", "0.000000000000001", "-1.23456789012345"})
+    EXPECT_TRUE(sameAsFromChars(t)) << t;
+  double d = 0;
+  for (const char *t : {"1234567890123456", "1e5", "-", ".", "1.2.3", "", "--1", "1-", "0x10"})
+    EXPECT_FALSE(sim::plainDecimal(t, t + std::strlen(t), d)) << t;
+
+  size_t plain = 0;  // tokens the quick reading took
+  for (const auto &f :
+       std::filesystem::directory_iterator(testsupport::dataRoot() / "Meshes" / "Arvex")) {
+    std::ifstream in(f.path());
+    for (std::string token; in >> token;) {
+      ASSERT_TRUE(sameAsFromChars(token)) << f.path() << ": " << token;
+      plain += sim::plainDecimal(token.data(), token.data() + token.size(), d);
+    }
+  }
+  EXPECT_GT(plain, 100000u);
 }
 
 }  // namespace
