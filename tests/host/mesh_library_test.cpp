@@ -2,8 +2,10 @@
 // when the file changes; a missing or malformed file is reported to each world that asks for it.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -91,7 +93,8 @@ TEST(MeshText, PlainDecimalsReadAsFromCharsReadsThem) {
     const char *b = token.data(), *e = b + token.size();
     if (!sim::plainDecimal(b, e, quick)) return true;
     auto [end, ec] = std::from_chars(b, e, exact);
-    return ec == std::errc() && end == e && std::memcmp(&quick, &exact, sizeof quick) == 0;
+    return ec == std::errc() && end == e &&
+           std::bit_cast<std::uint64_t>(quick) == std::bit_cast<std::uint64_t>(exact);
   };
   for (const char *t : {"0", "-0", "1.", ".5", "-.5", "0.1", "0.3", "-2.675", "123456789012345",
                         "9.99999999999999", "0.000000000000001", "-1.23456789012345"})
