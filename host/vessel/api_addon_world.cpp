@@ -11,19 +11,12 @@
 #include "world/handles.h"
 #include "world/world.h"
 
+using sim::objectOrRefuse;
 using sim::World;
 
 namespace {
 
 World *world() { return World::current(); }
-
-sim::WorldObject *objectOrRefuse(OBJHANDLE h, const char *call) {
-  World *w = world();
-  if (!w) return nullptr;
-  sim::WorldObject *o = w->object(h);
-  if (!o) w->diagnostics().refuse(call, "unknown object handle");
-  return o;
-}
 
 const sim::Mesh *meshOf(MESHHANDLE h) {
   World *w = world();

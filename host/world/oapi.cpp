@@ -10,21 +10,22 @@
 #include "vessel/vessel.h"
 #include "world/world.h"
 
+using sim::objectOrRefuse;
 using sim::World;
 
 namespace {
 
 World *world() { return World::current(); }
 
-sim::WorldObject *objectOrRefuse(OBJHANDLE h, const char *call) {
+}  // namespace
+
+sim::WorldObject *sim::objectOrRefuse(OBJHANDLE h, const char *call) {
   World *w = world();
   if (!w) return nullptr;
   sim::WorldObject *o = w->object(h);
   if (!o) w->diagnostics().refuse(call, "unknown object handle");
   return o;
 }
-
-}  // namespace
 
 OBJHANDLE oapiGetObjectByName(char *name) {
   World *w = world();

@@ -250,4 +250,8 @@ class World {
   std::vector<BodyKinematics> stageBodies_[3];  // scratch: bodies at t0, t0 + dt/2, t0 + dt
 };
 
+// The object behind h in the current world; null if there is no world, or if h names no object
+// there (then refused as `call`, for the simulator's free functions and add-on calls alike).
+WorldObject *objectOrRefuse(OBJHANDLE h, const char *call);
+
 }  // namespace sim
