@@ -36,6 +36,8 @@ constexpr std::uint64_t kHandleTagMask = 0xFFull << 56;
 inline void *makeHandle(HandleKind kind, std::uint32_t owner, std::uint32_t index) {
   std::uint64_t v = kHandleTag | (std::uint64_t(kind) << 48) | (std::uint64_t(owner & 0xFFFFFF) << 24) |
                     std::uint64_t(index & 0xFFFFFF);
+  // The interface's handles are pointer types that are never dereferenced.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   return reinterpret_cast<void *>(static_cast<std::uintptr_t>(v));
 }
 

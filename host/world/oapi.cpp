@@ -27,6 +27,8 @@ sim::WorldObject *sim::objectOrRefuse(OBJHANDLE h, const char *call) {
   return o;
 }
 
+// The simulator's own signatures, whose text parameters are not const.
+// NOLINTBEGIN(readability-non-const-parameter)
 OBJHANDLE oapiGetObjectByName(char *name) {
   World *w = world();
   if (!w || !name) return nullptr;
@@ -207,3 +209,4 @@ void oapiOpenInputBox(char *title, bool (*Clbk)(void *, char *, void *), char *b
 void oapiWriteLog(char *line) {
   if (World *w = world(); w && line) w->diagnostics().note("log", line);
 }
+// NOLINTEND(readability-non-const-parameter)
