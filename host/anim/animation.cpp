@@ -5,6 +5,8 @@
 
 #include "anim/mesh_library.h"
 #include "vessel/vessel.h"
+#include "world/diagnostics.h"
+#include "world/errors.h"
 #include "world/world.h"
 
 namespace sim {
@@ -65,11 +67,19 @@ bool moves(const MGROUP_TRANSFORM &t, unsigned mesh, unsigned group) {
   return false;
 }
 
+// The group's geometry, read now if no one has asked for it before; null if the mesh lacks the
+// group or its geometry does not read (reported in the diagnostics).
 const MeshGroup *meshGroup(const Vessel &v, unsigned mesh, unsigned group) {
   if (mesh >= v.def.meshes.size()) return nullptr;
   const Mesh *m = v.world().meshes().find(v.def.meshes[mesh].name);
-  if (!m || group >= m->groups.size()) return nullptr;
-  return &m->groups[group];
+  if (!m || group >= m->groupCount()) return nullptr;
+  try {
+    return &m->groups()[group];
+  } catch (const InputError &e) {
+    v.world().diagnostics().note("mesh " + m->name,
+                                 std::string(e.what()) + "; its vertices are not posed");
+    return nullptr;
+  }
 }
 
 }  // namespace
@@ -106,7 +116,7 @@ void checkAnimationGroups(Vessel &v) {
     const Mesh *m = v.world().meshes().find(v.def.meshes[t->mesh].name);
     if (!m) continue;
     for (UINT i = 0; i < t->ngrp; i++)
-      if (t->grp[i] >= m->groups.size())
+      if (t->grp[i] >= m->groupCount())
         v.world().diagnostics().note("mesh " + m->name + " (" + m->file.string() + ")",
                                      "an animation names group " + std::to_string(t->grp[i]) +
                                          ", which the mesh lacks");

@@ -1,9 +1,11 @@
 // Reading MSHX1 meshes (see mesh_library.h).
 #include "anim/mesh_library.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "loader/file_cache.h"
 #include "world/diagnostics.h"
@@ -13,117 +15,176 @@
 namespace sim {
 namespace {
 
-// Lines of the text without their comments and surrounding blanks, through one reused buffer.
+// Lines of the text without their comments and surrounding blanks, as views into the text (a
+// booster's mesh is some 60 000 lines: no line is copied).
 class LineSource {
  public:
-  LineSource(const std::string &text, const std::string &file) : text_(text), file_(file) {}
-  // The next non-empty line; false at the end of the text. The line stays valid until the next call.
-  bool next(std::string &line) {
+  // The text from OFFSET, whose line before it is number LINE.
+  LineSource(const std::string &text, const std::string &file, size_t offset = 0, int line = 0)
+      : text_(text), file_(file), pos_(offset), n_(line) {}
+  // The next non-empty line; false at the end of the text.
+  bool next(std::string_view &line) {
+    const char *data = text_.data();
     while (pos_ < text_.size()) {
       size_t end = text_.find('\n', pos_);
       if (end == std::string::npos) end = text_.size();
-      const void *semi = std::memchr(text_.data() + pos_, ';', end - pos_);
-      size_t stop = semi ? static_cast<size_t>(static_cast<const char *>(semi) - text_.data()) : end;
-      size_t b = pos_, e = stop;
+      const void *semi = std::memchr(data + pos_, ';', end - pos_);
+      size_t b = pos_, e = semi ? static_cast<size_t>(static_cast<const char *>(semi) - data) : end;
       pos_ = end + 1;
       n_++;
-      while (b < e && (text_[b] == ' ' || text_[b] == '\t')) b++;
-      while (e > b && (text_[e - 1] == ' ' || text_[e - 1] == '\t' || text_[e - 1] == '\r')) e--;
+      while (b < e && (data[b] == ' ' || data[b] == '\t')) b++;
+      while (e > b && (data[e - 1] == ' ' || data[e - 1] == '\t' || data[e - 1] == '\r')) e--;
       if (e > b) {
-        line.assign(text_, b, e - b);
+        line = std::string_view(data + b, e - b);
         return true;
       }
     }
     return false;
   }
-  const std::string &expect(const char *what) {
-    if (!next(line_)) fail(std::string("unexpected end of file, expected ") + what);
-    return line_;
+  std::string_view expect(const char *what) {
+    std::string_view line;
+    if (!next(line)) fail(std::string("unexpected end of file, expected ") + what);
+    return line;
   }
+  void skip(int lines, const char *what) {
+    for (int i = 0; i < lines; i++) expect(what);
+  }
+  size_t offset() const { return pos_; }
+  int line() const { return n_; }
+  // The most lines of three numbers ("0 0 0" and its line end) the rest of the text could hold.
+  size_t linesOfThreeLeft() const { return (text_.size() - std::min(pos_, text_.size())) / 6; }
   [[noreturn]] void fail(const std::string &msg) { throw InputError(at(file_, n_, msg)); }
 
  private:
   const std::string &text_;
   std::string file_;
-  size_t pos_ = 0;
-  int n_ = 0;
-  std::string line_;
+  size_t pos_;
+  int n_;
 };
 
-bool keyword(const std::string &line, const char *key, std::string &rest) {
-  std::string k = line.substr(0, line.find_first_of(" \t"));
+// LINE starts with the keyword KEY (any case); REST is what follows it, without its blanks.
+bool keyword(std::string_view line, const char *key, std::string_view &rest) {
+  std::string_view k = line.substr(0, line.find_first_of(" \t"));
   if (!equalsNoCase(k, key)) return false;
-  rest = trim(line.substr(k.size()));
+  rest = line.substr(k.size());
+  size_t b = rest.find_first_not_of(" \t");
+  rest = b == std::string_view::npos ? std::string_view() : rest.substr(b);
   return true;
 }
 
-int count(LineSource &src, const std::string &rest, const char *what) {
+int count(LineSource &src, std::string_view rest, const char *what) {
   double d;
   // Range first: converting a double outside int's range is undefined.
-  if (!parseNumber(rest, d) || d < 0 || d > INT_MAX || d != std::floor(d))
+  if (!parseNumber(std::string(rest), d) || d < 0 || d > INT_MAX || d != std::floor(d))
     src.fail(std::string(what) + ": expected a count");
   return static_cast<int>(d);
 }
 
+// The group's header lines up to GEOM; REST is GEOM's counts.
+bool readGroupHeader(LineSource &src, int g, std::string &label, std::string_view &rest) {
+  bool normals = true;
+  for (;;) {
+    std::string_view line = src.expect("GEOM");
+    if (keyword(line, "GEOM", rest)) return normals;
+    if (keyword(line, "LABEL", rest))
+      label = rest;
+    else if (keyword(line, "NONORMAL", rest))
+      normals = false;
+    else if (!keyword(line, "MATERIAL", rest) && !keyword(line, "TEXTURE", rest) &&
+             !keyword(line, "TEXWRAP", rest) && !keyword(line, "FLAG", rest) &&
+             !keyword(line, "ZBIAS", rest))
+      src.fail("unexpected line in group " + std::to_string(g) + ": \"" + std::string(line) + "\"");
+  }
+}
+
+// The vertex and triangle lines of a group whose GEOM line has been read.
+void readGroupGeometry(LineSource &src, int nv, int nt, bool normals, MeshGroup &grp,
+                       std::vector<double> &nums) {
+  // Reserved for no more than the rest of the text could hold: a count is not trusted beyond it.
+  size_t room = src.linesOfThreeLeft();
+  grp.vertices.reserve(std::min(static_cast<size_t>(nv), room));
+  if (normals) grp.normals.reserve(std::min(static_cast<size_t>(nv), room));
+  grp.triangles.reserve(std::min(static_cast<size_t>(nt), room));
+  for (int i = 0; i < nv; i++) {
+    if (!parseNumbers(src.expect("a vertex"), nums) || nums.size() < 3)
+      src.fail("vertex: expected x y z");
+    grp.vertices.push_back(_V(nums[0], nums[1], nums[2]));
+    if (normals && nums.size() >= 6) grp.normals.push_back(_V(nums[3], nums[4], nums[5]));
+  }
+  if (grp.normals.size() < grp.vertices.size()) grp.normals.shrink_to_fit();
+  for (int i = 0; i < nt; i++) {
+    if (!parseNumbers(src.expect("a triangle"), nums) || nums.size() != 3)
+      src.fail("triangle: expected i j k");
+    std::array<int, 3> t;
+    for (int k = 0; k < 3; k++) {
+      if (nums[k] < 0 || nums[k] >= nv || nums[k] != static_cast<int>(nums[k]))
+        src.fail("triangle: vertex index out of range");
+      t[k] = static_cast<int>(nums[k]);
+    }
+    grp.triangles.push_back(t);
+  }
+}
+
 }  // namespace
 
-Mesh parseMesh(const std::string &text, const std::string &fileName) {
+Mesh parseMesh(std::string text, const std::string &fileName) {
   Mesh m;
   m.file = fileName;
-  LineSource src(text, fileName);
-  std::string line = src.expect("MSHX1");  // a copy: keyword lines are few
-  if (!equalsNoCase(line, "MSHX1")) src.fail("expected MSHX1");
-  std::string rest;
-  line = src.expect("GROUPS");
-  if (!keyword(line, "GROUPS", rest)) src.fail("expected GROUPS");
+  m.geometry_->text = std::move(text);
+  LineSource src(m.geometry_->text, fileName);
+  if (!equalsNoCase(src.expect("MSHX1"), "MSHX1")) src.fail("expected MSHX1");
+  std::string_view rest;
+  if (!keyword(src.expect("GROUPS"), "GROUPS", rest)) src.fail("expected GROUPS");
   int ngroups = count(src, rest, "GROUPS");
   std::vector<double> nums;
   for (int g = 0; g < ngroups; g++) {
-    MeshGroup grp;
-    bool normals = true;
-    for (;;) {
-      line = src.expect("GEOM");
-      if (keyword(line, "GEOM", rest)) break;
-      if (keyword(line, "LABEL", rest)) grp.label = rest;
-      else if (keyword(line, "NONORMAL", rest)) normals = false;
-      else if (!keyword(line, "MATERIAL", rest) && !keyword(line, "TEXTURE", rest) &&
-               !keyword(line, "TEXWRAP", rest) && !keyword(line, "FLAG", rest) && !keyword(line, "ZBIAS", rest))
-        src.fail("unexpected line in group " + std::to_string(g) + ": \"" + line + "\"");
-    }
+    Mesh::GroupText grp;
+    grp.normals = readGroupHeader(src, g, grp.label, rest);
     if (!parseNumbers(rest, nums) || nums.size() < 2 || nums[0] < 0 || nums[1] < 0 || nums[0] > INT_MAX ||
         nums[1] > INT_MAX)
       src.fail("GEOM: expected vertex and triangle counts");
-    int nv = static_cast<int>(nums[0]), nt = static_cast<int>(nums[1]);
-    for (int i = 0; i < nv; i++) {
-      if (!parseNumbers(src.expect("a vertex"), nums) || nums.size() < 3) src.fail("vertex: expected x y z");
-      grp.vertices.push_back(_V(nums[0], nums[1], nums[2]));
-      if (normals && nums.size() >= 6) grp.normals.push_back(_V(nums[3], nums[4], nums[5]));
-    }
-    for (int i = 0; i < nt; i++) {
-      if (!parseNumbers(src.expect("a triangle"), nums) || nums.size() != 3) src.fail("triangle: expected i j k");
-      std::array<int, 3> t;
-      for (int k = 0; k < 3; k++) {
-        if (nums[k] < 0 || nums[k] >= nv || nums[k] != static_cast<int>(nums[k]))
-          src.fail("triangle: vertex index out of range");
-        t[k] = static_cast<int>(nums[k]);
-      }
-      grp.triangles.push_back(t);
-    }
-    m.groups.push_back(std::move(grp));
+    grp.vertices = static_cast<int>(nums[0]), grp.triangles = static_cast<int>(nums[1]);
+    grp.offset = src.offset(), grp.line = src.line();
+    src.skip(grp.vertices, "a vertex");
+    src.skip(grp.triangles, "a triangle");
+    m.groupText_.push_back(std::move(grp));
   }
-  if (src.next(line)) {
-    if (keyword(line, "MATERIALS", rest)) {
-      int nm = count(src, rest, "MATERIALS");
-      for (int i = 0; i < nm; i++) m.materials.push_back(src.expect("a material name"));
-      for (int i = 0; i < nm; i++)
-        for (int k = 0; k < 5; k++) src.expect("a material line");
-      if (src.next(line) && keyword(line, "TEXTURES", rest)) {
-        int nt = count(src, rest, "TEXTURES");
-        for (int i = 0; i < nt; i++) m.textures.push_back(src.expect("a texture name"));
-      }
+  std::string_view line;
+  if (src.next(line) && keyword(line, "MATERIALS", rest)) {
+    int nm = count(src, rest, "MATERIALS");
+    for (int i = 0; i < nm; i++) m.materials.emplace_back(src.expect("a material name"));
+    for (int i = 0; i < nm; i++)
+      for (int k = 0; k < 5; k++) src.expect("a material line");
+    if (src.next(line) && keyword(line, "TEXTURES", rest)) {
+      int nt = count(src, rest, "TEXTURES");
+      for (int i = 0; i < nt; i++) m.textures.emplace_back(src.expect("a texture name"));
     }
   }
   return m;
+}
+
+const std::vector<MeshGroup> &Mesh::groups() const {
+  std::call_once(geometry_->read, [this] { readGeometry(); });
+  if (!geometry_->error.empty()) throw InputError(geometry_->error);
+  return geometry_->groups;
+}
+
+void Mesh::readGeometry() const {
+  Geometry &geo = *geometry_;
+  std::string fileName = file.string();
+  std::vector<double> nums;
+  try {
+    for (const GroupText &t : groupText_) {
+      MeshGroup &grp = geo.groups.emplace_back();
+      grp.label = t.label;
+      LineSource src(geo.text, fileName, t.offset, t.line);
+      readGroupGeometry(src, t.vertices, t.triangles, t.normals, grp, nums);
+    }
+  } catch (const InputError &e) {
+    geo.groups.clear();
+    geo.error = e.what();
+  }
+  std::string().swap(geo.text);
 }
 
 namespace {
@@ -134,8 +195,8 @@ const Mesh *MeshLibrary::request(const std::string &name) {
   auto it = meshes_.find(name);
   if (it != meshes_.end()) return it->second.get();
   std::filesystem::path file = fileOf(name);
-  auto read = g_meshFiles.get(file, [&name](const std::string &text, const std::string &fileName) {
-    Mesh m = parseMesh(text, fileName);
+  auto read = g_meshFiles.get(file, [&name](std::string text, const std::string &fileName) {
+    Mesh m = parseMesh(std::move(text), fileName);
     m.name = name;
     return m;
   });

@@ -7,16 +7,21 @@
 //   MATERIALS m, m names, m blocks (a name line, then four colour lines)
 //   TEXTURES t, t names
 // Groups are numbered from 0 in file order; coordinates are metres in the left-handed vessel
-// frame; the clockwise side of a triangle is its visible side. A missing or malformed file is
-// reported once in the diagnostics, naming the file, and the vessel goes on without that visual.
-// Parsed meshes are shared by every world of the process (a booster's mesh takes far longer to
-// read than a world takes to build); a file is read again once it changes (loader/file_cache.h).
+// frame; the clockwise side of a triangle is its visible side. Loading a mesh reads its structure:
+// the groups with their labels and counts, the materials and the textures, every line accounted
+// for. The geometry (vertices, normals, triangles) is read from the kept text the first time it is
+// asked for: a flight poses no vertices, and a booster's 60 000 lines of numbers took half the
+// time of a short run. A missing or malformed file is reported once in the diagnostics, naming the
+// file and line, and the vessel goes on without that visual; a malformed number is reported when
+// the geometry is first read. Parsed meshes are shared by every world of the process; a file is
+// read again once it changes (loader/file_cache.h).
 #pragma once
 
 #include <array>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,15 +38,42 @@ struct MeshGroup {
   std::vector<std::array<int, 3>> triangles;
 };
 
-struct Mesh {
+class Mesh {
+ public:
   std::string name;  // as AddMesh named it
   std::filesystem::path file;
-  std::vector<MeshGroup> groups;
   std::vector<std::string> materials, textures;
+
+  size_t groupCount() const { return groupText_.size(); }
+  const std::string &label(size_t group) const { return groupText_[group].label; }
+  // Every group's geometry, read on the first call (thread-safe); throws InputError naming the
+  // file and line of a malformed vertex or triangle, at every call.
+  const std::vector<MeshGroup> &groups() const;
+
+ private:
+  friend Mesh parseMesh(std::string text, const std::string &fileName);
+  struct GroupText {
+    std::string label;
+    size_t offset = 0;  // of the line after GEOM in the text
+    int line = 0;       // the number of the GEOM line
+    int vertices = 0, triangles = 0;
+    bool normals = true;  // no NONORMAL line
+  };
+  struct Geometry {
+    std::once_flag read;
+    std::string text;  // the file's text until the geometry is read
+    std::vector<MeshGroup> groups;
+    std::string error;
+  };
+  void readGeometry() const;
+
+  std::vector<GroupText> groupText_;
+  std::unique_ptr<Geometry> geometry_ = std::make_unique<Geometry>();
 };
 
-// Parses MSHX1 text; throws InputError naming the file and line.
-Mesh parseMesh(const std::string &text, const std::string &fileName);
+// Reads the structure of MSHX1 text and keeps the text for the geometry; throws InputError naming
+// the file and line.
+Mesh parseMesh(std::string text, const std::string &fileName);
 
 class MeshLibrary {
  public:

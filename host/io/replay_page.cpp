@@ -97,9 +97,10 @@ void writeFileAtomically(const std::filesystem::path &file, const std::string &t
 
 std::string meshToReplayJson(const std::string &meshText, const std::string &fileName) {
   Mesh m = parseMesh(meshText, fileName);
+  const std::vector<MeshGroup> &groups = m.groups();
   std::string out = "{\"groups\":[";
-  for (size_t g = 0; g < m.groups.size(); g++) {
-    const MeshGroup &grp = m.groups[g];
+  for (size_t g = 0; g < groups.size(); g++) {
+    const MeshGroup &grp = groups[g];
     if (g) out += ',';
     out += "{\"label\":";
     out += nlohmann::json(grp.label).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);

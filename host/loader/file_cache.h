@@ -16,7 +16,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -33,7 +32,7 @@ class FileCache {
     std::string error;               // the parser's message, if it failed
   };
 
-  // parse(text, fileName) returns a T or throws InputError.
+  // parse(text, fileName) returns a T or throws InputError; the text is handed over (moved).
   template <class Parse>
   Result get(const std::filesystem::path &file, Parse &&parse) {
     struct stat st {};
@@ -42,15 +41,13 @@ class FileCache {
     std::lock_guard<std::mutex> lock(mutex_);
     Entry &e = entries_[file.string()];
     if (e.settled && e.stamp == stamp) return {e.value, false, e.error};
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return missing();
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string text;
+    if (!readWhole(file, static_cast<size_t>(st.st_size), text)) return missing();
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     e = Entry{stamp, now.tv_sec - st.st_mtim.tv_sec > kSettleSeconds, nullptr, ""};
     try {
-      e.value = std::make_shared<const T>(parse(text.str(), file.string()));
+      e.value = std::make_shared<const T>(parse(std::move(text), file.string()));
     } catch (const InputError &x) {
       e.error = x.what();
     }
@@ -58,6 +55,22 @@ class FileCache {
   }
 
  private:
+  // The file's bytes read straight into TEXT (SIZE, from stat, sizes the buffer; a file that has
+  // grown since is read to its end all the same).
+  static bool readWhole(const std::filesystem::path &file, size_t size, std::string &text) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    text.resize(size);
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    text.resize(static_cast<size_t>(in.gcount()));
+    if (in) {
+      char more[4096];
+      while (in.read(more, sizeof more) || in.gcount() > 0)
+        text.append(more, static_cast<size_t>(in.gcount()));
+    }
+    return true;
+  }
+
   struct Stamp {
     dev_t device = 0;
     ino_t inode = 0;

@@ -96,7 +96,7 @@ MESHHANDLE oapiLoadMeshGlobal(const char *fname) {
 
 DWORD oapiMeshGroupCount(MESHHANDLE hMesh) {
   const sim::Mesh *m = meshOf(hMesh);
-  return m ? static_cast<DWORD>(m->groups.size()) : 0;
+  return m ? static_cast<DWORD>(m->groupCount()) : 0;
 }
 
 DWORD oapiMeshTextureCount(MESHHANDLE hMesh) {

@@ -47,48 +47,60 @@ inline bool parseNumber(const std::string &s, double &out) {
 
 // A plain decimal token, [-]digits[.digits] with at most 15 digits, read exactly: its digits make
 // an integer w < 10^15 < 2^53 and it has k <= 15 digits after the point, so w and 10^k are exact
-// doubles and w / 10^k is one correctly rounded division, the value from_chars gives. False for
-// any other token (an exponent, more digits), which from_chars then reads. Meshes are thousands of
-// such tokens.
-inline bool plainDecimal(const char *p, const char *stop, double &out) {
+// doubles and w / 10^k is one correctly rounded division, the value from_chars gives. The token
+// ends at the first blank or at STOP; its end is returned, or null for any other token (an
+// exponent, more digits), which from_chars then reads. Meshes are thousands of such tokens, each
+// read in this one pass.
+inline const char *scanPlainDecimal(const char *p, const char *stop, double &out) {
   static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  auto digitAt = [stop](const char *q, unsigned &digit) {
+    digit = q < stop ? static_cast<unsigned char>(*q) - unsigned{'0'} : 10u;
+    return digit < 10;
+  };
   bool negative = p < stop && *p == '-';
   if (negative) p++;
+  // Wraps beyond 19 digits, but such a token is refused below before w is used.
   unsigned long long w = 0;
-  int digits = 0, after = -1;  // digits after the point; -1 before it
-  for (; p < stop; p++) {
-    if (*p >= '0' && *p <= '9') {
-      if (++digits > 15) return false;
-      w = w * 10 + static_cast<unsigned>(*p - '0');
-      if (after >= 0) after++;
-    } else if (*p == '.' && after < 0) {
-      after = 0;
-    } else {
-      return false;
-    }
+  const char *first = p;
+  unsigned digit;
+  for (; digitAt(p, digit); p++) w = w * 10 + digit;
+  long digits = p - first, after = 0;
+  if (p < stop && *p == '.') {
+    const char *point = ++p;
+    for (; digitAt(p, digit); p++) w = w * 10 + digit;
+    after = p - point;
+    digits += after;
   }
-  if (digits == 0) return false;
+  if (digits == 0 || digits > 15) return nullptr;
+  if (p < stop && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') return nullptr;
   double v = static_cast<double>(w);
   if (after > 0) v /= kPow10[after];
   out = negative ? -v : v;
-  return true;
+  return p;
+}
+
+// The token from P to STOP is a plain decimal (see scanPlainDecimal); OUT is its value.
+inline bool plainDecimal(const char *p, const char *stop, double &out) {
+  return scanPlainDecimal(p, stop, out) == stop;
 }
 
 // Blank-separated numbers; false if any token is not a finite number.
-inline bool parseNumbers(const std::string &s, std::vector<double> &out) {
+inline bool parseNumbers(std::string_view s, std::vector<double> &out) {
   out.clear();
-  const char *p = s.c_str();
+  const char *p = s.data(), *end = p + s.size();
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   for (;;) {
-    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') p++;
-    if (!*p) return true;
+    while (p < end && blank(*p)) p++;
+    if (p == end) return true;
     if (*p == '+') p++;
-    const char *stop = p;
-    while (*stop && *stop != ' ' && *stop != '\t' && *stop != '\r' && *stop != '\n') stop++;
     double d;
-    if (!plainDecimal(p, stop, d)) {
-      auto [end, ec] = std::from_chars(p, stop, d);
-      if (ec != std::errc() || end != stop || !std::isfinite(d)) return false;
+    const char *stop = scanPlainDecimal(p, end, d);
+    if (!stop) {  // any other form of number, or no number
+      stop = p;
+      while (stop < end && !blank(*stop)) stop++;
+      auto [last, ec] = std::from_chars(p, stop, d);
+      if (ec != std::errc() || last != stop || !std::isfinite(d)) return false;
     }
     out.push_back(d);
     p = stop;

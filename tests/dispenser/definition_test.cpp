@@ -24,7 +24,8 @@ TEST(RingDefinition, EmptyRingWeighs150KgAndListsEverySlotEmpty) {
   EXPECT_EQ(hud[1].colour, ringtest::kGreen);
   EXPECT_EQ(r.world->diagnostics().refusedCount(), 0);
   ASSERT_NE(r.world->meshes().find("Arvex/pelo_ring"), nullptr);
-  EXPECT_EQ(r.world->meshes().find("Arvex/pelo_ring")->groups.size(), 12u);  // drum, bore, two rims, 8 ports
+  EXPECT_EQ(r.world->meshes().find("Arvex/pelo_ring")->groupCount(),
+            12u);  // drum, bore, two rims, 8 ports
 }
 
 TEST(RingDefinition, EachPortHoldsItsPayloadOutwardAlongItsAxis) {

@@ -45,15 +45,15 @@ TEST_F(MeshFiles, WorldsShareAParsedMeshUntilItsFileChanges) {
   sim::MeshLibrary first(dir, d1), second(dir, d2);
   const sim::Mesh *a = first.request("box");
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->groups.size(), 1u);
+  EXPECT_EQ(a->groupCount(), 1u);
   EXPECT_EQ(second.request("box"), a);
 
   write(kTwoTriangles);
   sim::MeshLibrary third(dir, d3);
   const sim::Mesh *b = third.request("box");
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(b->groups.size(), 2u);
-  EXPECT_EQ(first.request("box")->groups.size(), 1u);  // a world keeps what it was given
+  EXPECT_EQ(b->groupCount(), 2u);
+  EXPECT_EQ(first.request("box")->groupCount(), 1u);  // a world keeps what it was given
 }
 
 TEST_F(MeshFiles, EveryWorldHearsOfAMalformedOrMissingFile) {
@@ -75,6 +75,41 @@ TEST_F(MeshFiles, EveryWorldHearsOfAMalformedOrMissingFile) {
 }  // namespace
 
 namespace {
+
+// Loading reads the structure only; the vertices and triangles are read on first use, each group
+// from its own place in the text, and a malformed one names its file and line at every use.
+TEST(MeshText, GeometryIsReadOnFirstUseAndNamesTheLineOfAFault) {
+  sim::Mesh two = sim::parseMesh(kTwoTriangles, "box.msh");
+  ASSERT_EQ(two.groupCount(), 2u);
+  const std::vector<sim::MeshGroup> &groups = two.groups();
+  ASSERT_EQ(groups[1].vertices.size(), 3u);
+  EXPECT_EQ(groups[1].vertices[2].z, 1.0);
+  EXPECT_EQ(groups[1].triangles[0][2], 2);
+
+  struct Case {
+    const char *text, *where;
+  } cases[] = {
+      {"MSHX1\nGROUPS 1\nGEOM 3 1\n0 0 0\n1 x 0\n0 1 0\n0 1 2\n", "box.msh:5: vertex"},
+      {"MSHX1\nGROUPS 1\nGEOM 3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 7\n",
+       "box.msh:7: triangle: vertex index"},
+      // Comments and blank lines count as lines but not as vertices.
+      {"MSHX1\n; a box\nGROUPS 1\n\nGEOM 3 1\n0 0 0\n\n1 0 0 ; x\n0 1 0\n0 1 2 3\n",
+       "box.msh:10: triangle: expected"},
+      {"MSHX1\nGROUPS 2\nLABEL a\nGEOM 1 0\n0 0 0\nLABEL b\nGEOM 1 0\n0 0\n", "box.msh:8: vertex"},
+  };
+  for (const Case &c : cases) {
+    sim::Mesh m = sim::parseMesh(c.text, "box.msh");
+    EXPECT_GE(m.groupCount(), 1u) << c.text;
+    for (int call = 0; call < 2; call++) {
+      try {
+        m.groups();
+        ADD_FAILURE() << c.text;
+      } catch (const sim::InputError &e) {
+        EXPECT_NE(std::string(e.what()).find(c.where), std::string::npos) << e.what();
+      }
+    }
+  }
+}
 
 // Counts too large for the reader's integers are refused like any other malformed count.
 TEST(MeshText, CountsBeyondTheIntegerRangeAreRefused) {

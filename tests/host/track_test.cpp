@@ -143,12 +143,13 @@ TEST_P(ExportedAnimations, PutEveryAnimatedVertexWhereTheHostPutsIt) {
   for (unsigned m = 0; m < v.def.meshes.size(); m++) {
     const sim::Mesh *mesh = w->meshes().find(v.def.meshes[m].name);
     ASSERT_NE(mesh, nullptr);
-    for (unsigned g = 0; g < mesh->groups.size(); g++) {
-      if (mesh->groups[g].vertices.empty()) continue;
+    for (unsigned g = 0; g < mesh->groupCount(); g++) {
+      if (mesh->groups()[g].vertices.empty()) continue;
       VECTOR3 host;
       ASSERT_TRUE(sim::vertexPosition(v, m, g, 0, host));
-      VECTOR3 page = applyExported(def, m, g, pc.states, sim::swapYZ(mesh->groups[g].vertices[0])) +
-                     sim::swapYZ(v.def.meshes[m].offset);
+      VECTOR3 page =
+          applyExported(def, m, g, pc.states, sim::swapYZ(mesh->groups()[g].vertices[0])) +
+          sim::swapYZ(v.def.meshes[m].offset);
       worst = std::max(worst, length(page - sim::swapYZ(host)));
       checked++;
     }

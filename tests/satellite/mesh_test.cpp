@@ -17,7 +17,7 @@ double turnDeg(const Vessel &v, unsigned group, const VECTOR3 &axis) {
 
 template <class F>
 void forVertices(const Vessel &v, unsigned group, F f) {
-  const sim::MeshGroup &g = v.world().meshes().find("Arvex/orlis")->groups.at(group);
+  const sim::MeshGroup &g = v.world().meshes().find("Arvex/orlis")->groups().at(group);
   sim::Affine T = sim::groupTransform(v, 0, group);
   for (const VECTOR3 &p : g.vertices) f(T.apply(p));
 }
@@ -27,7 +27,7 @@ void forVertices(const Vessel &v, unsigned group, F f) {
 TEST(SatelliteMesh, WingsFoldBesideTheBusAndUnfoldIntoOnePlaneFacingZ) {
   auto w = makeEarthWorld(0.1, false, false);
   Vessel &v = load(*w, ship("sat", ""));
-  ASSERT_GE(w->meshes().find("Arvex/orlis")->groups.size(), 43u);
+  ASSERT_GE(w->meshes().find("Arvex/orlis")->groupCount(), 43u);
   for (unsigned g : kPanels)
     forVertices(v, g, [&](VECTOR3 p) {  // stowed in the stack beside the bus
       EXPECT_TRUE(std::fabs(p.x) > 1.43 && std::fabs(p.x) < 1.51 && std::fabs(p.z) <= 1.228) << g;

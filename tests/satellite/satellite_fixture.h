@@ -54,7 +54,8 @@ inline std::string saved(sim::World &w, const std::string &vessel, const std::st
 }
 inline int status(sim::World &w, const std::string &vessel = "sat") { return std::stoi(saved(w, vessel, "SOLP")); }
 // A key event with the given keys held.
-inline int press(sim::World &w, Vessel &v, DWORD key, std::vector<int> held = {}, bool down = true) {
+inline int press(sim::World &w, Vessel &v, DWORD key, const std::vector<int> &held = {},
+                 bool down = true) {
   char kstate[256] = {};
   for (int k : held) kstate[k] = static_cast<char>(0x80);
   return w.deliverKey(v, key, down, kstate);
@@ -66,7 +67,7 @@ inline std::vector<std::string> hudTexts(Vessel &v) {
 }
 // Posed cell normal of a panel (vertices 0-2 are its cell side), vessel axes.
 inline VECTOR3 cellNormal(const Vessel &v, unsigned group) {
-  const sim::MeshGroup &g = v.world().meshes().find("Arvex/orlis")->groups.at(group);
+  const sim::MeshGroup &g = v.world().meshes().find("Arvex/orlis")->groups().at(group);
   VECTOR3 n = crossp(g.vertices[1] - g.vertices[0], g.vertices[2] - g.vertices[0]);
   return unit(sim::groupTransform(v, 0, group).applyDir(n));
 }
