@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <string_view>
 
 #include "app/cli_parts.h"
 #include "world/text.h"
@@ -95,12 +96,20 @@ CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
   CLI::App *merge =
       app.add_subcommand("merge", "summarise the record files of shards of one montecarlo set");
   CLI::App *list = app.add_subcommand("list", "the bundled scenarios with their descriptions");
-  cli::addRun(*run, cmd.run, runArgs);
-  cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
-  cli::addMerge(*merge, cmd.merge, mergeArgs);
-  cli::addList(*list, listArgs);
-  addReplayRunOptions(*run, cmd.run);
-  CLI::App *replay = addReplayCommand(app, cmd.replay);
+  CLI::App *replay =
+      app.add_subcommand("replay", "write the replay page of a track recorded by run --track");
+  // Only the named subcommand gets its options (CLI11 takes some microseconds for each, and every
+  // run of a Monte-Carlo set parses a command line of its own); all of them for the program's help.
+  std::string_view named = argc >= 2 && argv[1][0] != '-' ? argv[1] : "";
+  auto wanted = [named](const CLI::App *sub) { return named.empty() || named == sub->get_name(); };
+  if (wanted(run)) {
+    cli::addRun(*run, cmd.run, runArgs);
+    addReplayRunOptions(*run, cmd.run);
+  }
+  if (wanted(mc)) cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
+  if (wanted(merge)) cli::addMerge(*merge, cmd.merge, mergeArgs);
+  if (wanted(list)) cli::addList(*list, listArgs);
+  if (wanted(replay)) addReplay(*replay, cmd.replay);
   if (CliResult bad = checkSubcommand(app, argc, argv); !bad.proceed()) return bad;
   if (CliResult r = parseApp(app, argc, argv); !r.proceed()) return r;
   if (version) return CliResult::done(versionText());

@@ -298,18 +298,21 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
   std::map<pid_t, Child> running;
   bool tty = isatty(STDERR_FILENO);
   int next = s.first;
+  auto startRuns = [&] {
+    for (; next <= s.last && static_cast<int>(running.size()) < s.jobs && !interruptSignal();
+         next++) {
+      if (s.have.count(next)) continue;
+      Child c{drawRun(s.o, s.base, s.scenarioArg, next),
+              scratch / ("run-" + std::to_string(next) + ".json"),
+              scratch / ("run-" + std::to_string(next) + ".txt"),
+              s.cpuSlots ? s.cpuSlots->slot(static_cast<size_t>(next - s.first)) : nullptr};
+      pid_t pid = c.flightCpu ? forkRun(s.exe, s.defaults, c) : spawnRun(s.exe, c);
+      running.emplace(pid, std::move(c));
+    }
+  };
   try {
     while (!interruptSignal() && (next <= s.last || !running.empty())) {
-      for (; next <= s.last && static_cast<int>(running.size()) < s.jobs && !interruptSignal();
-           next++) {
-        if (s.have.count(next)) continue;
-        Child c{drawRun(s.o, s.base, s.scenarioArg, next),
-                scratch / ("run-" + std::to_string(next) + ".json"),
-                scratch / ("run-" + std::to_string(next) + ".txt"),
-                s.cpuSlots ? s.cpuSlots->slot(static_cast<size_t>(next - s.first)) : nullptr};
-        pid_t pid = c.flightCpu ? forkRun(s.exe, s.defaults, c) : spawnRun(s.exe, c);
-        running.emplace(pid, std::move(c));
-      }
+      startRuns();
       if (running.empty()) continue;
       int wstatus = 0;
       rusage ru{};
@@ -320,6 +323,7 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
       if (it == running.end()) continue;
       Child c = std::move(it->second);
       running.erase(it);
+      startRuns();  // the next run flies while this one's record is taken in
       json rec = collectRun(s.o, c, wstatus);
       if (interruptSignal() && interruptedStatus(wstatus)) continue;  // stopped, not finished
       keep(s, std::move(rec), out, c, ru);

@@ -23,18 +23,18 @@ void addReplayRunOptions(CLI::App &run, RunOptions &o) {
       "write the replay page of this run into DIR (index.html opens in a browser from the file system)");
 }
 
-CLI::App *addReplayCommand(CLI::App &app, ReplayOptions &o) {
-  CLI::App *replay = app.add_subcommand("replay", "write the replay page of a track recorded by run --track");
-  replay->add_option_function<std::string>(
-              "TRACK", [&o](const std::string &s) { o.track = s; }, "the track file")
+void addReplay(CLI::App &replay, ReplayOptions &o) {
+  replay
+      .add_option_function<std::string>(
+          "TRACK", [&o](const std::string &s) { o.track = s; }, "the track file")
       ->required();
-  replay->add_option_function<std::string>(
-              "--out", [&o](const std::string &s) { o.out = s; }, "the folder to write the page into")
+  replay
+      .add_option_function<std::string>(
+          "--out", [&o](const std::string &s) { o.out = s; }, "the folder to write the page into")
       ->required();
-  replay->add_option_function<std::string>(
+  replay.add_option_function<std::string>(
       "--root", [&o](const std::string &s) { o.root = s; },
       "data root holding Meshes/ (default: the one the track was recorded with)");
-  return replay;
 }
 
 std::filesystem::path trackFileOf(const RunOptions &o) {

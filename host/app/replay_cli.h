@@ -31,8 +31,8 @@ struct ReplayOptions {
 
 // Adds --track and --replay to the run subcommand.
 void addReplayRunOptions(CLI::App &run, RunOptions &o);
-// Adds the replay subcommand.
-CLI::App *addReplayCommand(CLI::App &app, ReplayOptions &o);
+// Adds the replay subcommand's options.
+void addReplay(CLI::App &replay, ReplayOptions &o);
 // The track file a run writes: --track, else DIR/track.jsonl for --replay, else empty.
 std::filesystem::path trackFileOf(const RunOptions &o);
 // The track of a run, if it asks for one (created beside the page for --replay), centred on the
