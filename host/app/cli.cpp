@@ -34,6 +34,11 @@ CliResult checkSubcommand(CLI::App &app, int argc, char **argv) {
                           "; simhost --help lists them)");
 }
 
+// The subcommand the command line names, "" if none (the program's own options, or its help).
+std::string_view subcommandOf(int argc, char **argv) {
+  return argc >= 2 && argv[1][0] != '-' ? argv[1] : "";
+}
+
 CliResult parseApp(CLI::App &app, int argc, char **argv) {
   try {
     app.parse(argc, argv);
@@ -77,39 +82,50 @@ CLI::Validator positive(double hi) {
 
 std::string versionText() { return std::string("simhost ") + SIMHOST_VERSION + "\n"; }
 
-CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return CliResult::done(versionText());
+// The program's options, with those of one subcommand or of all; the values they are parsed into.
+struct CommandLineParser::Parts {
+  explicit Parts(std::string_view subcommand) : builtFor(subcommand) {
+    app.require_subcommand(1);
+    // Alone it is taken before CLI11 sees the arguments (no subcommand needed).
+    app.add_flag("--version", version, "print the program's version and stop");
+    run = app.add_subcommand("run", "load a scenario, fly it, and write what was asked for");
+    mc = app.add_subcommand("montecarlo",
+                            "fly many recoveries from dispersed staging conditions, each in its "
+                            "own process, and summarise");
+    merge =
+        app.add_subcommand("merge", "summarise the record files of shards of one montecarlo set");
+    list = app.add_subcommand("list", "the bundled scenarios with their descriptions");
+    replay =
+        app.add_subcommand("replay", "write the replay page of a track recorded by run --track");
+    // CLI11 takes some microseconds for each option: only the named subcommand gets its own.
+    auto wanted = [subcommand](const CLI::App *sub) {
+      return subcommand.empty() || subcommand == sub->get_name();
+    };
+    if (wanted(run)) {
+      cli::addRun(*run, cmd.run, runArgs);
+      addReplayRunOptions(*run, cmd.run);
+    }
+    if (wanted(mc)) cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
+    if (wanted(merge)) cli::addMerge(*merge, cmd.merge, mergeArgs);
+    if (wanted(list)) cli::addList(*list, listArgs);
+    if (wanted(replay)) addReplay(*replay, cmd.replay);
+  }
+  CliResult parse(int argc, char **argv);
+
+  std::string builtFor;
+  bool used = false;  // the options fill cmd once
   CLI::App app{
       "simhost: a headless stand-in for the space-flight simulator that flies vessel modules"};
-  app.require_subcommand(1);
-  bool version = false;  // alone it is taken before CLI11 sees the arguments (no subcommand needed)
-  app.add_flag("--version", version, "print the program's version and stop");
+  bool version = false;
+  CommandLine cmd;
   cli::RunArgs runArgs;
   cli::MonteCarloArgs mcArgs;
   cli::MergeArgs mergeArgs;
   cli::ListArgs listArgs;
-  CLI::App *run =
-      app.add_subcommand("run", "load a scenario, fly it, and write what was asked for");
-  CLI::App *mc = app.add_subcommand("montecarlo",
-                                    "fly many recoveries from dispersed staging conditions, each "
-                                    "in its own process, and summarise");
-  CLI::App *merge =
-      app.add_subcommand("merge", "summarise the record files of shards of one montecarlo set");
-  CLI::App *list = app.add_subcommand("list", "the bundled scenarios with their descriptions");
-  CLI::App *replay =
-      app.add_subcommand("replay", "write the replay page of a track recorded by run --track");
-  // Only the named subcommand gets its options (CLI11 takes some microseconds for each, and every
-  // run of a Monte-Carlo set parses a command line of its own); all of them for the program's help.
-  std::string_view named = argc >= 2 && argv[1][0] != '-' ? argv[1] : "";
-  auto wanted = [named](const CLI::App *sub) { return named.empty() || named == sub->get_name(); };
-  if (wanted(run)) {
-    cli::addRun(*run, cmd.run, runArgs);
-    addReplayRunOptions(*run, cmd.run);
-  }
-  if (wanted(mc)) cli::addMonteCarlo(*mc, cmd.montecarlo, mcArgs);
-  if (wanted(merge)) cli::addMerge(*merge, cmd.merge, mergeArgs);
-  if (wanted(list)) cli::addList(*list, listArgs);
-  if (wanted(replay)) addReplay(*replay, cmd.replay);
+  CLI::App *run, *mc, *merge, *list, *replay;
+};
+
+CliResult CommandLineParser::Parts::parse(int argc, char **argv) {
   if (CliResult bad = checkSubcommand(app, argc, argv); !bad.proceed()) return bad;
   if (CliResult r = parseApp(app, argc, argv); !r.proceed()) return r;
   if (version) return CliResult::done(versionText());
@@ -132,6 +148,24 @@ CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
       break;
   }
   return cli::finishRun(runArgs, cmd.run);
+}
+
+CommandLineParser::CommandLineParser(std::string_view subcommand)
+    : parts_(std::make_unique<Parts>(subcommand)) {}
+CommandLineParser::~CommandLineParser() = default;
+
+CliResult CommandLineParser::parse(int argc, char **argv, CommandLine &cmd) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return CliResult::done(versionText());
+  std::string_view named = subcommandOf(argc, argv);
+  if (parts_->used || named != parts_->builtFor) parts_ = std::make_unique<Parts>(named);
+  parts_->used = true;
+  CliResult r = parts_->parse(argc, argv);
+  cmd = std::move(parts_->cmd);
+  return r;
+}
+
+CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd) {
+  return CommandLineParser(subcommandOf(argc, argv)).parse(argc, argv, cmd);
 }
 
 int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, std::string &err) {

@@ -12,8 +12,10 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/montecarlo.h"
@@ -75,6 +77,23 @@ struct CliResult {
 };
 
 CliResult parseCommandLine(int argc, char **argv, CommandLine &cmd);
+
+// The same with the options built beforehand, for SUBCOMMAND ("" for all): a process whose forked
+// children each parse a command line of their own (a Monte-Carlo set's runs) builds them once,
+// before it forks. A parser fills its options once; a second parse, or a command line of another
+// subcommand, builds them anew.
+class CommandLineParser {
+ public:
+  explicit CommandLineParser(std::string_view subcommand = "");
+  ~CommandLineParser();
+  CommandLineParser(const CommandLineParser &) = delete;
+  CommandLineParser &operator=(const CommandLineParser &) = delete;
+  CliResult parse(int argc, char **argv, CommandLine &cmd);
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+};
 // Parses argv. Returns -1 to go on, or the exit status to stop with (0 after --help, 2 after an
 // error, whose message has been written to err).
 int parseCommandLine(int argc, char **argv, CommandLine &cmd, std::string &out, std::string &err);

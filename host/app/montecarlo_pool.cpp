@@ -100,7 +100,8 @@ class FlightCpuSlots {
 
 // The run forked from this process: the same words as a spawned run's, given to the program's
 // entry point in the child. Never returns in the child.
-pid_t forkRun(const std::string &exe, const RunDefaults &defaults, const Child &c) {
+pid_t forkRun(const std::string &exe, const RunDefaults &defaults, CommandLineParser &parser,
+              const Child &c) {
   std::cout.flush(), std::cerr.flush(), std::fflush(nullptr);  // nothing buffered twice
   pid_t pid = fork();
   if (pid < 0) throw RunError(std::string("cannot start a run: ") + std::strerror(errno));
@@ -120,7 +121,7 @@ pid_t forkRun(const std::string &exe, const RunDefaults &defaults, const Child &
       argv.push_back(nullptr);
       RunDefaults d = defaults;
       d.flightCpuSeconds = c.flightCpu;
-      status = simhostMain(static_cast<int>(args.size()), argv.data(), d);
+      status = simhostMain(static_cast<int>(args.size()), argv.data(), d, parser);
     }
   } catch (...) {
     status = 1;
@@ -298,6 +299,7 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
   std::map<pid_t, Child> running;
   bool tty = isatty(STDERR_FILENO);
   int next = s.first;
+  CommandLineParser runParser("run");  // each forked run parses its words with it
   auto startRuns = [&] {
     for (; next <= s.last && static_cast<int>(running.size()) < s.jobs && !interruptSignal();
          next++) {
@@ -306,7 +308,7 @@ int flyRuns(SetRun &s, const fs::path &scratch, OutputFile &out, std::ostream &e
               scratch / ("run-" + std::to_string(next) + ".json"),
               scratch / ("run-" + std::to_string(next) + ".txt"),
               s.cpuSlots ? s.cpuSlots->slot(static_cast<size_t>(next - s.first)) : nullptr};
-      pid_t pid = c.flightCpu ? forkRun(s.exe, s.defaults, c) : spawnRun(s.exe, c);
+      pid_t pid = c.flightCpu ? forkRun(s.exe, s.defaults, runParser, c) : spawnRun(s.exe, c);
       running.emplace(pid, std::move(c));
     }
   };

@@ -291,9 +291,10 @@ int runSimulation(const RunOptions &o, const RunDefaults &d, std::ostream &out, 
   return 0;
 }
 
-int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
-  CommandLine cmd;
-  CliResult parsed = parseCommandLine(argc, argv, cmd);
+namespace {
+
+int runCommand(const CliResult &parsed, CommandLine &cmd, int argc, char **argv,
+               const RunDefaults &defaults) {
   std::cout << parsed.out;
   std::cerr << parsed.err;
   if (!parsed.proceed()) return parsed.exitCode;
@@ -322,6 +323,18 @@ int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
     std::cerr << "simhost: internal error: " << e.what() << "\n";
     return 1;
   }
+}
+
+}  // namespace
+
+int simhostMain(int argc, char **argv, const RunDefaults &defaults) {
+  CommandLine cmd;
+  return runCommand(parseCommandLine(argc, argv, cmd), cmd, argc, argv, defaults);
+}
+
+int simhostMain(int argc, char **argv, const RunDefaults &defaults, CommandLineParser &parser) {
+  CommandLine cmd;
+  return runCommand(parser.parse(argc, argv, cmd), cmd, argc, argv, defaults);
 }
 
 }  // namespace sim

@@ -52,6 +52,8 @@ int exitStatusOf(std::ostream &err, Body &&body) {
 int runSimulation(const RunOptions &o, const RunDefaults &defaults, std::ostream &out, std::ostream &err);
 // The whole program: parse the command line, then run.
 int simhostMain(int argc, char **argv, const RunDefaults &defaults);
+// The same with a parser whose options were built beforehand (app/cli.h).
+int simhostMain(int argc, char **argv, const RunDefaults &defaults, CommandLineParser &parser);
 // The world's settings for --root and --modules (empty: the defaults); throws InputError when the
 // data root holds no Config/ folder.
 WorldSettings worldSettings(const std::filesystem::path &root, const std::filesystem::path &modules,

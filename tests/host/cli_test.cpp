@@ -305,4 +305,27 @@ TEST(CommandLine, VersionListAndUnknownSubcommands) {
     EXPECT_NE(help.result.out.find(item), std::string::npos) << item;
 }
 
+// A parser built for runs beforehand gives what a fresh one gives, a second time from a clean
+// slate, and for another subcommand too.
+TEST(CommandLine, AParserBuiltBeforehandParsesAsAFreshOne) {
+  sim::CommandLineParser parser("run");
+  auto parse = [&parser](std::vector<std::string> args, sim::CommandLine &cmd) {
+    args.insert(args.begin(), "simhost");
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    return parser.parse(static_cast<int>(argv.size()), argv.data(), cmd);
+  };
+  sim::CommandLine first, second, other;
+  ASSERT_TRUE(parse({"run", "--dt", "0.05", "--focus", "stage"}, first).proceed());
+  EXPECT_EQ(first.run.dt, parseAll({"run", "--dt", "0.05"}).cmd.run.dt);
+  EXPECT_EQ(first.run.focus, "stage");
+  ASSERT_TRUE(parse({"run", "--until", "3"}, second).proceed());
+  EXPECT_EQ(second.run.dt, 0.02);
+  EXPECT_EQ(second.run.focus, "");
+  EXPECT_EQ(second.run.until, 3.0);
+  ASSERT_TRUE(parse({"list", "--root", "elsewhere"}, other).proceed());
+  EXPECT_EQ(other.command, sim::CommandLine::Command::List);
+  EXPECT_EQ(other.list.root, "elsewhere");
+}
+
 }  // namespace
