@@ -46,8 +46,19 @@ class LineSource {
     if (!next(line)) fail(std::string("unexpected end of file, expected ") + what);
     return line;
   }
+  // Passes over LINES non-empty lines. A line that starts with neither a blank nor a comment is
+  // not empty, whatever follows: only the others are looked into.
   void skip(int lines, const char *what) {
-    for (int i = 0; i < lines; i++) expect(what);
+    for (int i = 0; i < lines; i++) {
+      char c = pos_ < text_.size() ? text_[pos_] : ' ';
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ';') {
+        expect(what);
+        continue;
+      }
+      size_t end = text_.find('\n', pos_);
+      pos_ = end == std::string::npos ? text_.size() + 1 : end + 1;
+      n_++;
+    }
   }
   size_t offset() const { return pos_; }
   int line() const { return n_; }

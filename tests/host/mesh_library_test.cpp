@@ -85,6 +85,11 @@ TEST(MeshText, GeometryIsReadOnFirstUseAndNamesTheLineOfAFault) {
   ASSERT_EQ(groups[1].vertices.size(), 3u);
   EXPECT_EQ(groups[1].vertices[2].z, 1.0);
   EXPECT_EQ(groups[1].triangles[0][2], 2);
+  sim::Mesh spaced = sim::parseMesh(
+      "MSHX1\nGROUPS 1\nGEOM 3 1\n; note\n  0 0 0\n1 0 0\n\n0 1 0\n0 1 2\nMATERIALS 0\n",
+      "box.msh");
+  ASSERT_EQ(spaced.groups()[0].vertices.size(), 3u);
+  EXPECT_EQ(spaced.groups()[0].vertices[2].y, 1.0);
 
   struct Case {
     const char *text, *where;
