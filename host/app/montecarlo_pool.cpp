@@ -182,7 +182,9 @@ struct SetRun {
   StagingBase base;
   std::string scenarioArg, exe;
   int first = 0, last = 0, jobs = 1;
-  std::vector<json> records;
+  // The records as their lines: a set's process forks a run while it takes in another's record,
+  // and a tree of nodes would spread over pages the runs share with it, each write a page copy.
+  std::vector<std::string> records;
   std::set<int> have;
   int toFly = 0, flown = 0, upright = 0, lastTenth = 0;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
@@ -222,7 +224,7 @@ std::string resumeRecords(SetRun &s) {
       return where + "run " + std::to_string(run) + " was drawn with other options than this set's";
     if (!s.have.insert(run).second)
       return where + "run " + std::to_string(run) + " is recorded twice";
-    s.records.push_back(std::move(l.record));
+    s.records.push_back(recordLine(l.record));
   }
   return "";
 }
@@ -272,11 +274,12 @@ double cpuSeconds(const rusage &ru) {
 void keep(SetRun &s, json rec, OutputFile &out, const Child &c, const rusage &ru) {
   s.processCpu += cpuSeconds(ru);
   if (c.flightCpu && std::isfinite(*c.flightCpu)) s.flightCpu += *c.flightCpu;
-  out.write(recordLine(rec));
+  std::string line = recordLine(rec);
+  out.write(line);
   if (rec.contains("landing") && rec["landing"].value("verdict", "") == "landed upright")
     s.upright++;
   s.have.insert(rec["run"].get<int>());
-  s.records.push_back(std::move(rec));
+  s.records.push_back(std::move(line));
   s.flown++;
 }
 
@@ -380,7 +383,10 @@ int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostr
               std::ostream &err) {
   json set = setOf(s.o);
   set["first"] = s.first, set["last"] = s.last;
-  out << summaryTable(s.records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program) << cpuLine(s);
+  std::vector<json> records;
+  records.reserve(s.records.size());
+  for (const std::string &line : s.records) records.push_back(json::parse(line));
+  out << summaryTable(records, set, s.o.worst, s.elapsed(), s.jobs, s.o.program) << cpuLine(s);
   int total = s.last - s.first + 1, have = static_cast<int>(s.records.size());
   if (signal && existed && !s.o.resume) {
     err << "simhost: montecarlo: interrupted; " << s.o.out.string() << " left as it was (the "
@@ -395,7 +401,7 @@ int finishSet(SetRun &s, int signal, bool existed, OutputSet &outputs, std::ostr
         << s.o.out.string() << "; the same command with --resume flies the rest\n";
     return 128 + signal;
   }
-  if (int failed = failedRuns(s.records); failed > 0) {
+  if (int failed = failedRuns(records); failed > 0) {
     err << "simhost: montecarlo: " << failed << " of " << have
         << " runs failed (no landing report; see their "
         << "\"error\" in " << s.o.out.string() << ")\n";
@@ -419,7 +425,7 @@ int runMonteCarlo(const MonteCarloOptions &o, const RunDefaults &defaults, std::
     records = outputs.add("--out", o.out);
     if (std::string problem = o.resume ? resumeRecords(s) : ""; !problem.empty())
       throw InputError(problem);
-    for (const json &r : s.records) records->write(recordLine(r));
+    for (const std::string &line : s.records) records->write(line);
   } catch (const RunError &e) {
     err << "simhost: " << e.what() << "\n";
     return 2;
