@@ -4,11 +4,12 @@
 // end. Records go to a temporary file beside --out, one whole line per finished run.
 //
 // A run is forked from this process, whose caches hold the base scenario's configuration and
-// meshes: the child points its standard streams at its output file, runs the program's own
-// entry point on the run's words and leaves with _exit, so nothing of this process (its records'
-// temporary file, the scratch folder) is flushed or removed twice. Each child writes its flight's
-// own CPU time [s] into a slot of memory shared with this process; wait4 gives each run
-// process's whole CPU time [s]. The summary sets the set's wall time against both.
+// meshes and which has built the run subcommand's options: the child points its standard streams
+// at its output file, runs the program's own entry point on the run's words and leaves with
+// _exit, so nothing of this process (its records' temporary file, the scratch folder) is flushed
+// or removed twice. Each child writes its flight's own CPU time [s] into a slot of memory shared
+// with this process; wait4 gives each run process's whole CPU time [s]. The summary sets the
+// set's wall time against both.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/mman.h>
