@@ -45,7 +45,6 @@ class Mesh {
   std::vector<std::string> materials, textures;
 
   size_t groupCount() const { return groupText_.size(); }
-  const std::string &label(size_t group) const { return groupText_[group].label; }
   // Every group's geometry, read on the first call (thread-safe); throws InputError naming the
   // file and line of a malformed vertex or triangle, at every call.
   const std::vector<MeshGroup> &groups() const;

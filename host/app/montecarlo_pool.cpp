@@ -99,6 +99,21 @@ class FlightCpuSlots {
   double *slots_ = nullptr;
 };
 
+// A run's words as the program takes them: the program, the run's draw, its report file.
+struct RunWords {
+  RunWords(const std::string &exe, const Child &c) : words{exe} {
+    words.insert(words.end(), c.draw.args.begin(), c.draw.args.end());
+    words.insert(words.end(), {"--report", c.report.string()});
+    for (std::string &w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+  }
+  RunWords(const RunWords &) = delete;  // argv points into words
+  RunWords &operator=(const RunWords &) = delete;
+  int argc() const { return static_cast<int>(words.size()); }
+  std::vector<std::string> words;
+  std::vector<char *> argv;  // into words, null-terminated
+};
+
 // The run forked from this process: the same words as a spawned run's, given to the program's
 // entry point in the child. Never returns in the child.
 pid_t forkRun(const std::string &exe, const RunDefaults &defaults, CommandLineParser &parser,
@@ -114,15 +129,10 @@ pid_t forkRun(const std::string &exe, const RunDefaults &defaults, CommandLinePa
     if (in >= 0 && out >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out, STDOUT_FILENO) >= 0 &&
         dup2(out, STDERR_FILENO) >= 0) {
       close(in), close(out);
-      std::vector<std::string> args = {exe};
-      args.insert(args.end(), c.draw.args.begin(), c.draw.args.end());
-      args.insert(args.end(), {"--report", c.report.string()});
-      std::vector<char *> argv;
-      for (std::string &a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
+      RunWords run(exe, c);
       RunDefaults d = defaults;
       d.flightCpuSeconds = c.flightCpu;
-      status = simhostMain(static_cast<int>(args.size()), argv.data(), d, parser);
+      status = simhostMain(run.argc(), run.argv.data(), d, parser);
     }
   } catch (...) {
     status = 1;
@@ -132,13 +142,7 @@ pid_t forkRun(const std::string &exe, const RunDefaults &defaults, CommandLinePa
 }
 
 pid_t spawnRun(const std::string &exe, const Child &c) {
-  std::vector<std::string> args = {exe};
-  args.insert(args.end(), c.draw.args.begin(), c.draw.args.end());
-  args.push_back("--report");
-  args.push_back(c.report.string());
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  RunWords run(exe, c);
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -146,7 +150,7 @@ pid_t spawnRun(const std::string &exe, const Child &c) {
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&fa, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, run.argv.data(), environ);
   posix_spawn_file_actions_destroy(&fa);
   if (rc != 0) throw RunError("cannot start " + exe + ": " + std::strerror(rc));
   return pid;

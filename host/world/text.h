@@ -45,6 +45,9 @@ inline bool parseNumber(const std::string &s, double &out) {
   return *end == '\0' && std::isfinite(out);
 }
 
+// The blanks that separate numbers on a line.
+constexpr bool isNumberBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 // A plain decimal token, [-]digits[.digits] with at most 15 digits, read exactly: its digits make
 // an integer w < 10^15 < 2^53 and it has k <= 15 digits after the point, so w and 10^k are exact
 // doubles and w / 10^k is one correctly rounded division, the value from_chars gives. The token
@@ -73,7 +76,7 @@ inline const char *scanPlainDecimal(const char *p, const char *stop, double &out
     digits += after;
   }
   if (digits == 0 || digits > 15) return nullptr;
-  if (p < stop && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') return nullptr;
+  if (p < stop && !isNumberBlank(*p)) return nullptr;
   double v = static_cast<double>(w);
   if (after > 0) v /= kPow10[after];
   out = negative ? -v : v;
@@ -89,16 +92,15 @@ inline bool plainDecimal(const char *p, const char *stop, double &out) {
 inline bool parseNumbers(std::string_view s, std::vector<double> &out) {
   out.clear();
   const char *p = s.data(), *end = p + s.size();
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   for (;;) {
-    while (p < end && blank(*p)) p++;
+    while (p < end && isNumberBlank(*p)) p++;
     if (p == end) return true;
     if (*p == '+') p++;
     double d;
     const char *stop = scanPlainDecimal(p, end, d);
     if (!stop) {  // any other form of number, or no number
       stop = p;
-      while (stop < end && !blank(*stop)) stop++;
+      while (stop < end && !isNumberBlank(*stop)) stop++;
       auto [last, ec] = std::from_chars(p, stop, d);
       if (ec != std::errc() || last != stop || !std::isfinite(d)) return false;
     }

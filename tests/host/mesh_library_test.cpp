@@ -116,6 +116,31 @@ TEST(MeshText, GeometryIsReadOnFirstUseAndNamesTheLineOfAFault) {
   }
 }
 
+// A line of numbers: plain decimals end at any blank, every other form goes to from_chars, and a
+// token that is no finite number refuses the line.
+TEST(MeshText, LinesOfNumbersReadEveryFormAndRefuseTheRest) {
+  struct Case {
+    const char *line;
+    std::vector<double> values;  // empty: refused
+  } cases[] = {
+      {"1 2.5 -3", {1, 2.5, -3}},
+      {"\t+4\t1e3\r\n", {4, 1000}},
+      {"-0.9914 0.1305\t16.0000", {-0.9914, 0.1305, 16}},
+      {"12345678901234567 .5", {12345678901234567.0, 0.5}},
+      {"1.2.3", {}},
+      {"1 x", {}},
+      {"1-", {}},
+      {"1e999", {}},
+  };
+  std::vector<double> out;
+  for (const Case &c : cases) {
+    EXPECT_EQ(sim::parseNumbers(c.line, out), !c.values.empty()) << c.line;
+    if (!c.values.empty()) {
+      EXPECT_EQ(out, c.values) << c.line;
+    }
+  }
+}
+
 // Counts too large for the reader's integers are refused like any other malformed count.
 TEST(MeshText, CountsBeyondTheIntegerRangeAreRefused) {
   for (const char *text : {"MSHX1\nGROUPS 1e300\n", "MSHX1\nGROUPS 4294967296\n",
